@@ -1,0 +1,122 @@
+#pragma once
+
+#include "config/FrameRechteck.h"
+
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class Bildfeld;
+class DateiListe;
+class Form3;
+class Protokollfeld;
+class VerzeichnisListe;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+// The main window. Constructing it runs the start-up (Form_Load), so the
+// window is in its working state before it is first shown.
+class Form1 final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    Form1(const QString& programmordner, const QUrl& updateserver, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The rectangles of the selected frame slot; only HolConfig writes them.
+    qint16 Vorwärts_T = 0, Vorwärts_L = 0, Vorwärts_W = 0, Vorwärts_H = 0;
+    qint16 Links_T = 0, Links_L = 0, Links_W = 0, Links_H = 0;
+    qint16 Rechts_T = 0, Rechts_L = 0, Rechts_W = 0, Rechts_H = 0;
+    qint16 Zurück_T = 0, Zurück_L = 0, Zurück_W = 0, Zurück_H = 0;
+
+    qint16 Frame = 1;          // selected slot, 1 to 9
+    bool frameauswahl = false; // a picked file waits for the slot it replaces
+    bool bildgeladen = false;  // a picture has been previewed
+    QString letztedatei;       // file of the last log heading
+
+    // 0 when the value was written; otherwise 1, with the German reason in `fehler`.
+    qint32 SchreibINI(const QString& Dateiname, const QString& DieSektion,
+                      const QString& DerEintrag, const QString& wert, QString* fehler = nullptr);
+    QString HolINIString(const QString& Dateiname, const QString& DieSektion,
+                         const QString& DerEintrag) const;
+    void HolConfig(int slotnummer);
+    void SchreibProtokoll(const QString& zeile);
+
+    QString programmordner() const { return m_programmordner; }
+    FrameRechteck rechteck(Richtung r) const;
+    Form3* form3() const { return m_form3; }
+    // What Exit and the window's close button do; tests replace it.
+    void setzeBeenden(std::function<void()> beenden) { m_beenden = std::move(beenden); }
+
+public slots:
+    void Form_Load();
+    void Form_KeyDown(qint16 KeyCode, qint16 Shift);
+    void Dir1_Change();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command7_Click(qint16 Index);
+    void Command8_Click();
+    void File1_DblClick();
+    void File2_Click();
+
+    void framewahl(qint16 Nummerauswahl);
+    void Framesmakieren(qint16 Framenummer);
+    void Framesberechnen();
+    void Rahmensetzen(qint16 Top, qint16 Left, qint16 Width, qint16 Height, qint16 Nummer);
+    void Ladebalkenzeigen(bool zeigen);
+    void SchreibBeispielconfig();
+
+protected:
+    bool eventFilter(QObject* objekt, QEvent* ereignis) override;
+    void closeEvent(QCloseEvent* ereignis) override;
+
+private:
+    void steuerelementeAnlegen();
+    void tabReihenfolgeSetzen();
+    void slot1Start();
+    void nachricht(const QString& text);
+    QPushButton* slotKnopf(int index) const;
+    QCheckBox* checkFuer(Richtung r) const;
+    void setzeRechteck(Richtung r, const FrameRechteck& rechteck);
+
+    QString m_programmordner;
+    QUrl m_updateserver;
+    std::function<void()> m_beenden;
+    Form3* m_form3 = nullptr;
+
+    // Controls, named as in the designer.
+    Bildfeld* Picture1 = nullptr;
+    Bildfeld* Picture2 = nullptr;
+    Bildfeld* Picture3 = nullptr;
+    Bildfeld* Picture4 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command6 = nullptr;
+    std::array<QPushButton*, 9> Command7{};
+    QPushButton* Command8 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QCheckBox* Check3 = nullptr;
+    QCheckBox* Check4 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Ladebalken = nullptr;
+    QLabel* Version = nullptr;
+    std::array<QLabel*, 4> Rahmen{};
+    Protokollfeld* Text1 = nullptr;
+    DateiListe* File1 = nullptr;
+    DateiListe* File2 = nullptr;
+    VerzeichnisListe* Dir1 = nullptr;
+};

@@ -1,0 +1,121 @@
+// The picture preview, the frame overlay over it, and the sample file.
+
+#include "Form1.h"
+
+#include "Bildfeld.h"
+#include "DateiListe.h"
+#include "config/Beispielconfig.h"
+#include "config/FrameSlots.h"
+#include "views/Overlay.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLabel>
+#include <QPushButton>
+
+void Form1::File1_DblClick()
+{
+    const QString name = File1->fileName();
+    const QString pfad = File1->path() + u'/' + name;
+    if (!QFileInfo(pfad).isFile()) {
+        SchreibProtokoll(QStringLiteral("Error: ") + name + QStringLiteral(" existiert nicht"));
+        return;
+    }
+    QImageReader leser(pfad);
+    leser.setAutoTransform(false);
+    const QImage bild = leser.read();
+    if (bild.isNull()) {
+        // The previous picture, frames and buttons stay usable.
+        SchreibProtokoll(QStringLiteral("Error: ") + name +
+                         QStringLiteral(" kann nicht als Bild gelesen werden"));
+        return;
+    }
+
+    Picture1->setzeBild(bild);
+    Picture3->leeren();
+    Picture3->zeichneGestreckt(bild);
+    SchreibProtokoll(name + QStringLiteral(" geladen..."));
+    Framesberechnen();
+    Label1->hide();
+    Command5->setEnabled(true);
+    if (!framedateien[1].isEmpty()) {
+        Command1->setEnabled(true);
+        Command6->setEnabled(true);
+    }
+    bildgeladen = true;
+}
+
+void Form1::Ladebalkenzeigen(bool zeigen)
+{
+    Ladebalken->setVisible(zeigen);
+}
+
+QCheckBox* Form1::checkFuer(Richtung r) const
+{
+    switch (r) {
+    case Richtung::Vorwaerts:
+        return Check3;
+    case Richtung::Links:
+        return Check1;
+    case Richtung::Rechts:
+        return Check2;
+    case Richtung::Zurueck:
+        return Check4;
+    }
+    return nullptr;
+}
+
+void Form1::Framesberechnen()
+{
+    for (Richtung r : overlayReihenfolge) {
+        const FrameRechteck f = rechteck(r);
+        QCheckBox* box = checkFuer(r);
+        if (f.width == 0) {
+            Rahmen[info(r).rahmenIndex]->hide();
+            box->setEnabled(false);
+            box->setChecked(false);
+        } else {
+            Rahmensetzen(f.top, f.left, f.width, f.height,
+                         static_cast<qint16>(info(r).rahmenIndex + 1));
+            box->setEnabled(true);
+        }
+    }
+    SchreibProtokoll(QStringLiteral("Frames neu berechnet..."));
+}
+
+void Form1::Rahmensetzen(qint16 Top, qint16 Left, qint16 Width, qint16 Height, qint16 Nummer)
+{
+    if (Nummer < 1 || Nummer > 4)
+        return;
+    const overlay::Geometrie g =
+        overlay::skaliert({Top, Left, Width, Height}, Picture1->size(), Picture3->size());
+    QLabel* label = Rahmen[Nummer - 1];
+    label->setGeometry(overlay::aufPixel(g));
+    label->raise();
+    label->show();
+}
+
+void Form1::Command5_Click()
+{
+    const bool zeigen = Rahmen[0]->isHidden();
+    for (QLabel* label : Rahmen)
+        label->setVisible(zeigen);
+}
+
+void Form1::Command4_Click()
+{
+    Ladebalkenzeigen(true);
+    SchreibBeispielconfig();
+    Ladebalkenzeigen(false);
+}
+
+void Form1::SchreibBeispielconfig()
+{
+    QString fehler;
+    if (beispiel::schreiben(m_programmordner + u'/' + QString::fromUtf16(beispiel::Dateiname),
+                            &fehler))
+        SchreibProtokoll(QStringLiteral("Beispieldatei erstellt..."));
+    else
+        SchreibProtokoll(QStringLiteral("Error: Beispieldatei nicht erstellt. ") + fehler);
+}

@@ -1,0 +1,270 @@
+#include "Profil.h"
+
+#include "Cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <vector>
+
+namespace {
+
+struct Zeile
+{
+    QByteArray text;    // without the line end
+    QByteArray umbruch; // the line end as it stood in the file ("" for the last line)
+};
+
+enum class Art { Leer, Kommentar, Sektion, Eintrag };
+
+struct Gelesen
+{
+    Art art = Art::Leer;
+    QString name; // section or key name
+    QString wert;
+};
+
+std::vector<Zeile> zerlege(QByteArrayView inhalt)
+{
+    std::vector<Zeile> zeilen;
+    qsizetype anfang = 0;
+    const qsizetype n = inhalt.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = inhalt[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        qsizetype ende = i + 1;
+        if (c == '\r' && ende < n && inhalt[ende] == '\n')
+            ++ende;
+        zeilen.push_back({inhalt.sliced(anfang, i - anfang).toByteArray(),
+                          inhalt.sliced(i, ende - i).toByteArray()});
+        anfang = ende;
+        i = ende - 1;
+    }
+    if (anfang < n)
+        zeilen.push_back({inhalt.sliced(anfang).toByteArray(), {}});
+    return zeilen;
+}
+
+bool istLeerraum(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+QString beschnitten(QStringView s)
+{
+    qsizetype a = 0;
+    qsizetype e = s.size();
+    while (a < e && istLeerraum(s[a]))
+        ++a;
+    while (e > a && istLeerraum(s[e - 1]))
+        --e;
+    return s.sliced(a, e - a).toString();
+}
+
+Gelesen deute(const QByteArray& roh)
+{
+    const QString zeile = beschnitten(cp1252::dekodieren(roh));
+    Gelesen g;
+    if (zeile.isEmpty())
+        return g;
+    if (zeile.startsWith(u';')) {
+        g.art = Art::Kommentar;
+        return g;
+    }
+    if (zeile.startsWith(u'[')) {
+        g.art = Art::Sektion;
+        const qsizetype zu = zeile.indexOf(u']');
+        g.name = beschnitten(QStringView(zeile).sliced(1, (zu < 0 ? zeile.size() : zu) - 1));
+        return g;
+    }
+    g.art = Art::Eintrag;
+    const qsizetype gleich = zeile.indexOf(u'=');
+    if (gleich < 0) {
+        g.name = zeile;
+        return g;
+    }
+    g.name = beschnitten(QStringView(zeile).first(gleich));
+    g.wert = beschnitten(QStringView(zeile).sliced(gleich + 1));
+    if (g.wert.size() >= 2) {
+        const QChar q = g.wert.front();
+        if ((q == u'"' || q == u'\'') && g.wert.back() == q)
+            g.wert = g.wert.sliced(1, g.wert.size() - 2);
+    }
+    return g;
+}
+
+bool gleicherName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Index range [anfang, ende) of the lines belonging to the first section of
+// that name (its header excluded); anfang is -1 when there is no such section.
+std::pair<qsizetype, qsizetype> findeSektion(const std::vector<Gelesen>& g, const QString& sektion)
+{
+    const auto n = static_cast<qsizetype>(g.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (g[i].art != Art::Sektion || !gleicherName(g[i].name, sektion))
+            continue;
+        qsizetype ende = i + 1;
+        while (ende < n && g[ende].art != Art::Sektion)
+            ++ende;
+        return {i + 1, ende};
+    }
+    return {-1, -1};
+}
+
+QString fehlerText(const QString& pfad, const QString& grund)
+{
+    return QStringLiteral("Datei '%1' konnte nicht geschrieben werden: %2")
+        .arg(QDir::toNativeSeparators(pfad), grund);
+}
+
+} // namespace
+
+namespace profildatei {
+
+bool schreibgeschuetzt(const QString& pfad)
+{
+    const QFileInfo info(pfad);
+    if (!info.exists())
+        return false;
+    // The mode bits count even for an administrator, like the read-only
+    // attribute on Windows: a file or folder nobody may write stays as it is.
+    constexpr auto schreibbits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return !(info.permissions() & schreibbits) || !info.isWritable();
+}
+
+QString lesenAus(QByteArrayView inhalt, const QString& sektion, const QString& eintrag)
+{
+    const std::vector<Zeile> zeilen = zerlege(inhalt);
+    std::vector<Gelesen> g;
+    g.reserve(zeilen.size());
+    for (const Zeile& z : zeilen)
+        g.push_back(deute(z.text));
+
+    const auto [anfang, ende] = findeSektion(g, sektion);
+    if (anfang < 0)
+        return {};
+
+    if (eintrag.isNull()) {
+        QString liste;
+        for (qsizetype i = anfang; i < ende; ++i) {
+            if (g[i].art == Art::Eintrag) {
+                liste += g[i].name;
+                liste += QChar(u'\0');
+            }
+        }
+        // The list and one more zero must fit the buffer; otherwise the
+        // buffer ends in two zeros after the name cut in part.
+        if (liste.size() + 1 > Puffergroesse)
+            liste.truncate(Puffergroesse - 2);
+        return liste;
+    }
+
+    for (qsizetype i = anfang; i < ende; ++i) {
+        if (g[i].art == Art::Eintrag && gleicherName(g[i].name, eintrag))
+            return g[i].wert.left(Puffergroesse - 1);
+    }
+    return {};
+}
+
+QString lesen(const QString& pfad, const QString& sektion, const QString& eintrag)
+{
+    QFile datei(pfad);
+    if (!datei.open(QIODevice::ReadOnly))
+        return {};
+    return lesenAus(datei.readAll(), sektion, eintrag);
+}
+
+QByteArray mitWert(QByteArrayView inhalt, const QString& sektion, const QString& eintrag,
+                   const QString& wert)
+{
+    std::vector<Zeile> zeilen = zerlege(inhalt);
+    std::vector<Gelesen> g;
+    g.reserve(zeilen.size());
+    for (const Zeile& z : zeilen)
+        g.push_back(deute(z.text));
+
+    const QByteArray neueZeile = cp1252::kodieren(eintrag) + '=' + cp1252::kodieren(wert);
+    const QByteArray umbruch = "\r\n";
+    auto einfuegen = [&](qsizetype vor, QByteArray text) {
+        // The line before the new one may have been the file's last one,
+        // without a line end of its own.
+        if (vor > 0 && zeilen[vor - 1].umbruch.isEmpty())
+            zeilen[vor - 1].umbruch = umbruch;
+        zeilen.insert(zeilen.begin() + vor, Zeile{std::move(text), umbruch});
+    };
+
+    const auto [anfang, ende] = findeSektion(g, sektion);
+    if (anfang < 0) {
+        const auto n = static_cast<qsizetype>(zeilen.size());
+        einfuegen(n, '[' + cp1252::kodieren(sektion) + ']');
+        einfuegen(n + 1, neueZeile);
+    } else {
+        qsizetype letzterEintrag = anfang - 1;
+        bool ersetzt = false;
+        for (qsizetype i = anfang; i < ende; ++i) {
+            if (g[i].art != Art::Eintrag)
+                continue;
+            if (gleicherName(g[i].name, eintrag)) {
+                // The key keeps the spelling it has in the file.
+                zeilen[i].text = cp1252::kodieren(g[i].name) + '=' + cp1252::kodieren(wert);
+                ersetzt = true;
+                break;
+            }
+            letzterEintrag = i;
+        }
+        if (!ersetzt)
+            einfuegen(letzterEintrag + 1, neueZeile);
+    }
+
+    QByteArray ergebnis;
+    for (const Zeile& z : zeilen)
+        ergebnis += z.text + z.umbruch;
+    return ergebnis;
+}
+
+bool aendern(const QString& pfad, const std::function<QByteArray(QByteArray)>& aenderung,
+             QString* fehler)
+{
+    auto scheitern = [&](const QString& grund) {
+        if (fehler)
+            *fehler = fehlerText(pfad, grund);
+        return false;
+    };
+
+    QByteArray alt;
+    QFile bestehend(pfad);
+    if (bestehend.exists()) {
+        if (schreibgeschuetzt(pfad))
+            return scheitern(QStringLiteral("die Datei ist schreibgeschützt"));
+        if (!bestehend.open(QIODevice::ReadOnly))
+            return scheitern(bestehend.errorString());
+        alt = bestehend.readAll();
+        bestehend.close();
+    }
+
+    if (schreibgeschuetzt(QFileInfo(pfad).absolutePath()))
+        return scheitern(QStringLiteral("der Ordner ist schreibgeschützt"));
+    QSaveFile neu(pfad);
+    if (!neu.open(QIODevice::WriteOnly))
+        return scheitern(neu.errorString());
+    const QByteArray inhalt = aenderung(std::move(alt));
+    if (neu.write(inhalt) != inhalt.size() || !neu.commit())
+        return scheitern(neu.errorString());
+    return true;
+}
+
+bool schreiben(const QString& pfad, const QString& sektion, const QString& eintrag,
+               const QString& wert, QString* fehler)
+{
+    return aendern(
+        pfad, [&](QByteArray alt) { return mitWert(alt, sektion, eintrag, wert); }, fehler);
+}
+
+} // namespace profildatei

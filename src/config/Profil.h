@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// Windows profile (INI) files, read and written the way the Windows profile
+// functions do it, so that files from Windows installations keep working:
+// section and key names match without regard to case, blanks around names
+// and values are dropped, a value in matching quotes loses its quotes, lines
+// starting with ';' are comments, and the text is Windows-1252 on disk.
+namespace profildatei {
+
+// A read hands back what fits into a 255-character buffer including its
+// terminating zero; callers rely on the cut-off points below.
+inline constexpr qsizetype Puffergroesse = 255;
+
+// The value of `eintrag` in `sektion`, at most 254 characters, or "" when the
+// file, the section or the key is missing. A null `eintrag` (QString(), not
+// "") lists the section's key names instead, each followed by a NUL; a list
+// too long for the buffer is cut to 253 characters.
+QString lesen(const QString& pfad, const QString& sektion, const QString& eintrag);
+QString lesenAus(QByteArrayView inhalt, const QString& sektion, const QString& eintrag);
+
+// The file content with `eintrag` of `sektion` set to `wert`: an existing key
+// changes in place, a missing key is added at the end of its section, a
+// missing section at the end of the file. Every other byte stays as it was.
+QByteArray mitWert(QByteArrayView inhalt, const QString& sektion, const QString& eintrag,
+                   const QString& wert);
+
+// Rewrites the file at `pfad` (empty content when it is missing) through
+// `aenderung`. The new content is written beside the file and replaces it in
+// one step, so a failed write leaves the old file whole; a read-only file is
+// left alone, as on Windows. On failure returns false and puts a German
+// reason naming the file into `fehler`.
+bool aendern(const QString& pfad, const std::function<QByteArray(QByteArray)>& aenderung,
+             QString* fehler = nullptr);
+
+// True for a file or folder that must not be written: one without any write
+// permission bit, or one this user cannot write.
+bool schreibgeschuetzt(const QString& pfad);
+
+// Sets one value in the file at `pfad`, creating the file when it is missing.
+bool schreiben(const QString& pfad, const QString& sektion, const QString& eintrag,
+               const QString& wert, QString* fehler = nullptr);
+
+} // namespace profildatei
