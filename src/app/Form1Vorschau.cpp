@@ -6,11 +6,12 @@
 #include "DateiListe.h"
 #include "config/Beispielconfig.h"
 #include "config/FrameSlots.h"
+#include "views/Bildladen.h"
+#include "views/Meldungen.h"
 #include "views/Overlay.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 
@@ -22,15 +23,13 @@ void Form1::File1_DblClick()
         SchreibProtokoll(QStringLiteral("Error: ") + name + QStringLiteral(" existiert nicht"));
         return;
     }
-    QImageReader leser(pfad);
-    leser.setAutoTransform(false);
-    const QImage bild = leser.read();
-    if (bild.isNull()) {
+    const schnitt::GeladenesBild geladen = schnitt::bildLaden(pfad);
+    if (!geladen.ok()) {
         // The previous picture, frames and buttons stay usable.
-        SchreibProtokoll(QStringLiteral("Error: ") + name +
-                         QStringLiteral(" kann nicht als Bild gelesen werden"));
+        SchreibProtokoll(schnitt::meldung::NichtGeladen.arg(name, geladen.fehler));
         return;
     }
+    const QImage& bild = geladen.bild;
 
     Picture1->setzeBild(bild);
     Picture3->leeren();

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "config/FrameRechteck.h"
+
+#include <QChar>
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+namespace schnitt {
+
+// Parts of a rectangle that the source picture does not cover.
+inline constexpr QRgb Fuellfarbe = 0xFFFFFFFF;
+
+inline constexpr QStringView AusgabeOrdnername = u"ausgeschnitten";
+
+// The view of `r` as a Width × Height picture in Format_RGB888: source columns
+// Left … Left+Width−1 and rows Top … Top+Height−1, unscaled, the uncovered
+// part in Fuellfarbe. Null when Width or Height is 0 or less or memory runs
+// out.
+QImage ausschneiden(const QImage& quelle, const FrameRechteck& r);
+
+// "<programmOrdner>/ausgeschnitten", the same for pictures from any folder.
+QString ausgabeOrdner(const QString& programmOrdner);
+
+// A listed picture's dot and three-letter ending, which the view's name drops.
+inline constexpr qsizetype Endungslaenge = 4;
+
+// The source name less its last four characters, "_", the letter as passed,
+// ".bmp" (szene1.jpg, 'V' → szene1_V.bmp). Null when the name is shorter than
+// four characters.
+QString ansichtsDateiname(const QString& dateiname, QChar buchstabe);
+
+// Whether the letter can stand in a file name: letters and digits only, so
+// that no caller can steer the output out of its folder.
+bool buchstabeZulaessig(QChar buchstabe);
+
+// The log line after a view has been saved ("Bild LINKS erstellt"), chosen
+// without regard to the letter's case; empty for other letters.
+QString erstelltMeldung(QChar buchstabe);
+
+// The direction's name for error lines ("Links"), or the letter itself.
+QString richtungsName(QChar buchstabe);
+
+// Makes the output folder when it is missing. On failure returns false and
+// puts a German reason into `grund`.
+bool ausgabeOrdnerAnlegen(const QString& ordner, QString* grund);
+
+// Saves `ansicht` as a 24-bit BMP at `pfad`, replacing an older file in one
+// step so that a failed write leaves it whole. An existing read-only file or
+// folder is refused as Windows would refuse it, even where the user could
+// write anyway (root). On failure returns false and puts the complete
+// "Error: " log line naming the file into `fehlerzeile`.
+bool ansichtSpeichern(const QImage& ansicht, const QString& pfad, QString* fehlerzeile);
+
+} // namespace schnitt

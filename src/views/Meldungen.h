@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QStringView>
+
+// The German texts that cutting writes into the activity log. Placeholders are
+// filled with QStringView::arg in one pass, so a file name that itself holds
+// "%1" is shown as it is.
+namespace schnitt::meldung {
+
+inline constexpr QStringView Trennlinie = u"====================";             // 20 signs
+inline constexpr QStringView Schlusslinie = u"=============================="; // 30 signs
+inline constexpr QStringView Fertig = u"Fertig!";
+// Follows the file name directly, without a blank.
+inline constexpr QStringView Ueberschrift = u"%1:";
+
+// One line for a whole picture; neither a heading nor a view line follows.
+// %1 source file name, %2 reason.
+inline constexpr QStringView NichtGeladen = u"Error: %1 konnte nicht geladen werden: %2";
+// %1 source file name.
+inline constexpr QStringView NameZuKurz =
+    u"Error: %1 hat einen zu kurzen Namen, um daraus Ansichten zu benennen";
+// %1 source file name, %2 output folder, %3 reason.
+inline constexpr QStringView OrdnerNichtAngelegt =
+    u"Error: %1 nicht ausgeschnitten, Ordner '%2' konnte nicht angelegt werden: %3";
+
+// One line for a single view. %1 source file name, %2 direction, %3 width,
+// %4 height.
+inline constexpr QStringView RahmenUngueltig =
+    u"Error: %1, %2: Rahmen mit Breite %3 und Höhe %4 kann nicht ausgeschnitten werden";
+// %1 source file name, %2 the letter as passed.
+inline constexpr QStringView BuchstabeUngueltig =
+    u"Error: %1: '%2' ist kein gültiger Richtungsbuchstabe für einen Dateinamen";
+// %1 source file name, %2 direction, %3 width, %4 height.
+inline constexpr QStringView KeinSpeicher =
+    u"Error: %1, %2: kein Speicher für eine Ansicht von %3 × %4 Pixeln";
+// %1 output file, %2 reason.
+inline constexpr QStringView NichtGeschrieben =
+    u"Error: Datei '%1' konnte nicht geschrieben werden: %2";
+
+// Reasons.
+inline constexpr QStringView GrundFehlt = u"die Datei existiert nicht";
+inline constexpr QStringView GrundKeineDatei = u"das ist keine gewöhnliche Datei";
+inline constexpr QStringView GrundLeer = u"die Datei ist leer";
+inline constexpr QStringView GrundFormat = u"die Datei ist kein BMP-, JPEG- oder GIF-Bild";
+inline constexpr QStringView GrundUnvollstaendig = u"die Bilddaten sind unvollständig";
+inline constexpr QStringView GrundBeschaedigt = u"die Bilddaten sind beschädigt";
+// %1 width, %2 height, %3 the limit in megabytes.
+inline constexpr QStringView GrundZuGross =
+    u"das Bild ist mit %1 × %2 Pixeln größer als die Grenze von %3 MB";
+inline constexpr QStringView GrundUnbekannt = u"unbekannter Fehler";
+inline constexpr QStringView GrundDateiSchreibgeschuetzt = u"die Datei ist schreibgeschützt";
+inline constexpr QStringView GrundOrdnerSchreibgeschuetzt = u"der Ordner ist schreibgeschützt";
+inline constexpr QStringView GrundOrdnerImWeg = u"an ihrer Stelle steht ein Ordner";
+inline constexpr QStringView GrundDateiImWeg = u"an seiner Stelle steht eine Datei";
+inline constexpr QStringView GrundOrdnerNichtAngelegt = u"das Dateisystem hat es abgelehnt";
+
+} // namespace schnitt::meldung

@@ -1,0 +1,130 @@
+#include "Schneider.h"
+
+#include "Ausschnitt.h"
+#include "Bildladen.h"
+#include "Meldungen.h"
+
+#include <QDir>
+
+namespace schnitt {
+
+QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt)
+{
+    QList<Schnitt> schnitte;
+    for (Richtung r : schnittReihenfolge) {
+        if (const auto& rechteck = angehakt[static_cast<size_t>(r)])
+            schnitte.append({QChar(info(r).buchstabe), *rechteck});
+    }
+    return schnitte;
+}
+
+Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
+                          const QList<Schnitt>& schnitte, const QString& programmOrdner)
+{
+    Bildschnitt ergebnis;
+    ergebnis.dateiname = dateiname;
+    if (schnitte.isEmpty())
+        return ergebnis;
+
+    // Checked before decoding: without a base name no view can be saved.
+    if (dateiname.size() < Endungslaenge) {
+        ergebnis.fehler = meldung::NameZuKurz.arg(dateiname);
+        return ergebnis;
+    }
+    const QString ordner = ausgabeOrdner(programmOrdner);
+    QString grund;
+    if (!ausgabeOrdnerAnlegen(ordner, &grund)) {
+        ergebnis.fehler =
+            meldung::OrdnerNichtAngelegt.arg(dateiname, QDir::toNativeSeparators(ordner), grund);
+        return ergebnis;
+    }
+    GeladenesBild geladen = bildLaden(QDir(quellOrdner).filePath(dateiname));
+    if (!geladen.ok()) {
+        ergebnis.fehler = meldung::NichtGeladen.arg(dateiname, geladen.fehler);
+        return ergebnis;
+    }
+    ergebnis.bild = std::move(geladen.bild);
+
+    for (const Schnitt& s : schnitte) {
+        const FrameRechteck& r = s.rechteck;
+        if (!buchstabeZulaessig(s.buchstabe)) {
+            ergebnis.zeilen.append(meldung::BuchstabeUngueltig.arg(dateiname, s.buchstabe));
+            continue;
+        }
+        if (r.width <= 0 || r.height <= 0) {
+            ergebnis.zeilen.append(
+                meldung::RahmenUngueltig.arg(dateiname, richtungsName(s.buchstabe),
+                                             QString::number(r.width), QString::number(r.height)));
+            continue;
+        }
+        const QImage ansicht = ausschneiden(ergebnis.bild, r);
+        if (ansicht.isNull()) {
+            ergebnis.zeilen.append(meldung::KeinSpeicher.arg(dateiname, richtungsName(s.buchstabe),
+                                                             QString::number(r.width),
+                                                             QString::number(r.height)));
+            continue;
+        }
+        const QString pfad = QDir(ordner).filePath(ansichtsDateiname(dateiname, s.buchstabe));
+        QString fehlerzeile;
+        if (!ansichtSpeichern(ansicht, pfad, &fehlerzeile)) {
+            ergebnis.zeilen.append(fehlerzeile);
+            continue;
+        }
+        const QString meldungszeile = erstelltMeldung(s.buchstabe);
+        if (!meldungszeile.isEmpty())
+            ergebnis.zeilen.append(meldungszeile);
+    }
+    return ergebnis;
+}
+
+QStringList protokollieren(const Bildschnitt& schnitt, QString& letztedatei)
+{
+    if (!schnitt.fehler.isEmpty())
+        return {schnitt.fehler};
+    if (schnitt.bild.isNull())
+        return {};
+    QStringList zeilen;
+    if (schnitt.dateiname.compare(letztedatei, Qt::CaseInsensitive) != 0) {
+        zeilen.append(meldung::Trennlinie.toString());
+        zeilen.append(meldung::Ueberschrift.arg(schnitt.dateiname));
+    }
+    zeilen += schnitt.zeilen;
+    letztedatei = schnitt.dateiname;
+    return zeilen;
+}
+
+Schnittprotokoll bildAusschneiden(const QString& quellOrdner, const QString& dateiname,
+                                  const QList<Schnitt>& schnitte, const QString& programmOrdner,
+                                  QString& letztedatei)
+{
+    Bildschnitt schnitt = bildSchneiden(quellOrdner, dateiname, schnitte, programmOrdner);
+    QStringList zeilen = protokollieren(schnitt, letztedatei);
+    return {std::move(zeilen), std::move(schnitt.bild)};
+}
+
+bool istBilddatei(const QString& dateiname)
+{
+    for (QStringView endung : {u"jpg", u"gif", u"bmp"}) {
+        if (dateiname.endsWith(endung, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+QStringList bilderFuerStapel(const QString& ordner)
+{
+    // Hidden files are files too; named pipes and sockets are left out, as
+    // reading them would block.
+    QStringList namen =
+        QDir(ordner).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    namen.removeIf([](const QString& name) { return !istBilddatei(name); });
+    return namen;
+}
+
+QStringList stapelSchlusszeilen()
+{
+    return {meldung::Trennlinie.toString(), meldung::Fertig.toString(),
+            meldung::Schlusslinie.toString()};
+}
+
+} // namespace schnitt

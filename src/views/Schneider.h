@@ -1,0 +1,72 @@
+#pragma once
+
+#include "config/FrameRechteck.h"
+
+#include <QChar>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace schnitt {
+
+// One view to cut: the letter goes into the file name as passed.
+struct Schnitt
+{
+    QChar buchstabe;
+    FrameRechteck rechteck;
+};
+
+// The ticked directions, indexed by Richtung, turned into cuts in the order
+// L, R, V, Z, whatever order the boxes were ticked in.
+QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt);
+
+// What cutting one picture gave, before the log heading is decided.
+struct Bildschnitt
+{
+    QString dateiname;
+    QImage bild;        // the decoded picture; null when nothing was decoded
+    QString fehler;     // a failure of the whole picture: its one log line
+    QStringList zeilen; // per view, in cutting order: its message or its error
+};
+
+// Decodes the picture once, then cuts and saves every view into
+// "<programmOrdner>/ausgeschnitten". Uses no shared state, so pictures may be
+// cut on several threads at once; the log heading is left to protokollieren.
+// Does nothing (not even decode) when `schnitte` is empty.
+Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
+                          const QList<Schnitt>& schnitte, const QString& programmOrdner);
+
+// The log lines of one cut picture in order: a heading (20-sign rule, then
+// "name:") when the name differs from `letztedatei` without regard to case,
+// then the view lines. Sets `letztedatei` to the name. A picture that failed
+// as a whole gives only its error line and leaves `letztedatei` alone. Must
+// be called in picture order, on one thread.
+QStringList protokollieren(const Bildschnitt& schnitt, QString& letztedatei);
+
+struct Schnittprotokoll
+{
+    QStringList zeilen;
+    QImage bild; // the decoded picture, for the hidden full-size picture box
+};
+
+// bildSchneiden followed by protokollieren: what the cutting commands call
+// for each picture.
+Schnittprotokoll bildAusschneiden(const QString& quellOrdner, const QString& dateiname,
+                                  const QList<Schnitt>& schnitte, const QString& programmOrdner,
+                                  QString& letztedatei);
+
+// Whether the batch takes a file: its name ends in "jpg", "gif" or "bmp",
+// without regard to case and whether or not a dot stands before it.
+bool istBilddatei(const QString& dateiname);
+
+// The names of the pictures directly in `ordner` (no subfolders), by name.
+QStringList bilderFuerStapel(const QString& ordner);
+
+// The lines that close a batch.
+QStringList stapelSchlusszeilen();
+
+} // namespace schnitt
