@@ -27,6 +27,7 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
+	$(BUILD_DIR)/sichtwerk-beispiele $(BUILD_DIR)
 	$(BUILD_DIR)/Sichtwerk
 
 test: build

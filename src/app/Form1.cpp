@@ -45,10 +45,12 @@ Form1::Form1(const QString& programmordner, const QUrl& updateserver, QWidget* p
     steuerelementeAnlegen();
 
     connect(Dir1, &VerzeichnisListe::pathChanged, this, &Form1::Dir1_Change);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(Command7[0], &QPushButton::clicked, this, [this] { Command7_Click(0); });
     connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
     connect(File1, &QListWidget::itemDoubleClicked, this, &Form1::File1_DblClick);
@@ -178,11 +180,8 @@ bool Form1::eventFilter(QObject* objekt, QEvent* ereignis)
     auto* w = qobject_cast<QWidget*>(objekt);
     if (!w || w->window() != this || QApplication::activeModalWidget())
         return false;
-    // A key that nobody takes travels up to the parents; handle it only once,
-    // at the control it was first sent to.
-    QWidget* ziel = QApplication::focusWidget() ? QApplication::focusWidget() : this;
-    if (w != ziel)
-        return false;
+    // The first widget that gets the key is the focused one; a handled key is
+    // consumed there, so it never travels on to a parent and acts only once.
     const auto* taste = static_cast<QKeyEvent*>(ereignis);
     qint16 code = 0;
     const int k = taste->key();

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class Bildfeld;
 class DateiListe;
@@ -57,10 +58,12 @@ public slots:
     void Form_Load();
     void Form_KeyDown(qint16 KeyCode, qint16 Shift);
     void Dir1_Change();
+    void Command1_Click();
     void Command2_Click();
     void Command3_Click();
     void Command4_Click();
     void Command5_Click();
+    void Command6_Click();
     void Command7_Click(qint16 Index);
     void Command8_Click();
     void File1_DblClick();
@@ -72,6 +75,8 @@ public slots:
     void Rahmensetzen(qint16 Top, qint16 Left, qint16 Width, qint16 Height, qint16 Nummer);
     void Ladebalkenzeigen(bool zeigen);
     void SchreibBeispielconfig();
+    void SchneideBild(const QString& Richtung, qint16 Left, qint16 Top, qint16 Width, qint16 Height,
+                      const QString& Dateiname);
 
 protected:
     bool eventFilter(QObject* objekt, QEvent* ereignis) override;
@@ -85,6 +90,9 @@ private:
     QPushButton* slotKnopf(int index) const;
     QCheckBox* checkFuer(Richtung r) const;
     void setzeRechteck(Richtung r, const FrameRechteck& rechteck);
+    // The ticked directions with their rectangles, read from the boxes now.
+    std::array<std::optional<FrameRechteck>, 4> angehakt() const;
+    void schnittZeigen(const QStringList& zeilen, const QImage& bild);
 
     QString m_programmordner;
     QUrl m_updateserver;

@@ -5,12 +5,14 @@
 
 #include "config/FrameSlots.h"
 
-#include <QCheckBox>
-
 void Form1::Form_KeyDown(qint16 KeyCode, qint16 Shift)
 {
     Q_UNUSED(Shift); // a key acts alike with or without Shift, Ctrl or Alt
     switch (KeyCode) {
+    case 13:
+        // Enter cuts even while the button itself is disabled.
+        Command1_Click();
+        return;
     case 27:
         frameauswahl = false;
         SchreibProtokoll(QStringLiteral("Überschreiben abgebrochen..."));

@@ -48,6 +48,10 @@ void Form1::File1_DblClick()
 void Form1::Ladebalkenzeigen(bool zeigen)
 {
     Ladebalken->setVisible(zeigen);
+    // The work that follows keeps the event loop busy; paint the label now
+    // so the user sees it at all.
+    if (zeigen && isVisible())
+        Ladebalken->repaint();
 }
 
 QCheckBox* Form1::checkFuer(Richtung r) const
