@@ -7,6 +7,7 @@
 #include "config/FrameKonfig.h"
 #include "config/FrameSlots.h"
 #include "config/Profil.h"
+#include "update/Form3.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -43,6 +44,7 @@ Form1::Form1(const QString& programmordner, const QUrl& updateserver, QWidget* p
 {
     frameslots::alleLeeren();
     steuerelementeAnlegen();
+    m_form3 = new Form3(m_programmordner, m_updateserver, this);
 
     connect(Dir1, &VerzeichnisListe::pathChanged, this, &Form1::Dir1_Change);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
@@ -88,13 +90,20 @@ void Form1::Form_Load()
                      QStringLiteral(" initialisiert..."));
     SchreibProtokoll(Regel30);
 
-    // The update start (removing a leftover script, then the version check)
-    // comes last, once the self-update is in place.
+    entferneAltesUpdateSkript(m_programmordner);
+    m_form3->setzeLaufendeVersion(Version->text());
+    m_form3->Updatetest();
 }
 
 void Form1::Dir1_Change()
 {
     File1->setPath(Dir1->path());
+}
+
+void Form1::setzeBeenden(std::function<void()> beenden)
+{
+    m_form3->setzeBeenden(beenden);
+    m_beenden = std::move(beenden);
 }
 
 void Form1::Command2_Click()

@@ -52,7 +52,7 @@ public:
     FrameRechteck rechteck(Richtung r) const;
     Form3* form3() const { return m_form3; }
     // What Exit and the window's close button do; tests replace it.
-    void setzeBeenden(std::function<void()> beenden) { m_beenden = std::move(beenden); }
+    void setzeBeenden(std::function<void()> beenden);
 
 public slots:
     void Form_Load();

@@ -1,10 +1,13 @@
 #include "app/Form1.h"
 
 #include "Dialoghelfer.h"
+#include "TestHttpServer.h"
+#include "update/Form3.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -234,6 +237,26 @@ private slots:
 
         file1->setProperty("fileName", u"c.bmp"_qs);
         QCOMPARE(file1->property("fileName").toString(), u"c.bmp"_qs);
+    }
+
+    void updatestartAmEnde()
+    {
+        // A leftover script goes first; then the server is asked, and its newer
+        // version is offered before the window is shown.
+        QTemporaryDir dir;
+        schreibeDatei(dir.filePath(u"config.ini"_qs), "");
+        schreibeDatei(dir.filePath(u"update.cmd"_qs), "echo alt");
+        TestHttpServer server;
+        QVERIFY(server.starten());
+        server.bedienen(u"/wandelbuch/Sichtwerk/version.txt"_qs, "Version: 1,301\r\n");
+        BoxBeobachter boxen(QMessageBox::No);
+        Form1 form(dir.path(), server.basisUrl());
+        QVERIFY(!QFile::exists(dir.filePath(u"update.cmd"_qs)));
+        QCOMPARE(boxen.boxen().size(), 1);
+        QCOMPARE(boxen.boxen().front().titel, u"Update"_qs);
+        QCOMPARE(server.anfragenGesamt(), 1);
+        QCOMPARE(protokollZeilen(form).size(), 3);
+        QVERIFY(form.form3()->isHidden());
     }
 
     void exitEndetOhneFrage()
