@@ -2,62 +2,57 @@
 
 #include "app/Form1.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
-#include <QTimer>
-
-struct BoxBeobachter::Daten
-{
-    QMessageBox::StandardButton antwort;
-    QList<GeseheneBox> boxen;
-    QTimer timer;
-};
+#include <QDir>
+#include <QDirIterator>
+#include <QPushButton>
 
 BoxBeobachter::BoxBeobachter(QMessageBox::StandardButton antwort)
-    : d(std::make_unique<Daten>())
 {
-    d->antwort = antwort;
-    d->timer.setInterval(20);
-    QObject::connect(&d->timer, &QTimer::timeout, [daten = d.get()] {
+    // Polled, because the box runs its own event loop inside the code under test.
+    m_timer.callOnTimeout([this, antwort] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
             return;
-        GeseheneBox g;
-        g.titel = box->windowTitle();
-        g.text = box->text();
-        g.symbol = box->icon();
-        g.knoepfe = static_cast<int>(box->buttons().size());
-        g.gesehen = true;
-        daten->boxen.append(g);
-        QAbstractButton* knopf = box->button(daten->antwort);
+        m_boxen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                        box->standardButton(box->defaultButton())});
+        QAbstractButton* knopf = box->button(antwort);
         if (!knopf)
             knopf = box->buttons().value(0);
-        if (knopf)
-            knopf->click();
-        else
-            box->reject();
+        knopf->click();
     });
-    d->timer.start();
-}
-
-BoxBeobachter::~BoxBeobachter() = default;
-
-const QList<GeseheneBox>& BoxBeobachter::boxen() const
-{
-    return d->boxen;
+    m_timer.start(20);
 }
 
 QString schreibeDatei(const QString& pfad, const QByteArray& inhalt)
 {
+    QDir().mkpath(QFileInfo(pfad).absolutePath());
     QFile f(pfad);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(inhalt);
+    if (!f.open(QIODevice::WriteOnly) || f.write(inhalt) != inhalt.size())
+        qWarning("Testdatei %s nicht geschrieben", qPrintable(pfad));
     return pfad;
+}
+
+QStringList baum(const QString& ordner)
+{
+    QStringList liste;
+    QDirIterator it(ordner, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile f(it.next());
+        const QString name = QDir(ordner).relativeFilePath(f.fileName());
+        liste.append(it.fileInfo().isDir() || !f.open(QIODevice::ReadOnly)
+                         ? name
+                         : name + u'=' + QString::fromUtf8(f.readAll()));
+    }
+    liste.sort();
+    return liste;
 }
 
 QStringList protokollZeilen(const Form1& form)
 {
-    const QObject* text1 = form.findChild<QObject*>(QStringLiteral("Text1"));
-    return text1 ? text1->property("text").toString().split(QStringLiteral("\r\n")) : QStringList();
+    return form.findChild<QObject*>(QStringLiteral("Text1"))
+        ->property("text")
+        .toString()
+        .split(QStringLiteral("\r\n"));
 }

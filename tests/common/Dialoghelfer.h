@@ -3,40 +3,40 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
-#include <memory>
+#include <QTimer>
 
 class Form1;
-class QTemporaryDir;
 
-// Answers the next modal message box from the event loop, the way a user
-// would, and records what it showed.
+// What a modal message box showed.
 struct GeseheneBox
 {
     QString titel;
     QString text;
     QMessageBox::Icon symbol = QMessageBox::NoIcon;
-    int knoepfe = 0;
-    bool gesehen = false;
+    QMessageBox::StandardButtons knoepfe;
+    QMessageBox::StandardButton standard = QMessageBox::NoButton;
 };
 
-// Watches for modal message boxes until the returned object is destroyed;
-// each one is recorded and closed with `antwort` (OK when not given).
-class BoxBeobachter
+// While it lives, answers every modal message box the way a user would: with
+// `antwort` where the box has that button, otherwise with its first button,
+// so that no box can block a test. Each box is recorded.
+class BoxBeobachter final
 {
 public:
     explicit BoxBeobachter(QMessageBox::StandardButton antwort = QMessageBox::Ok);
-    ~BoxBeobachter();
-    const QList<GeseheneBox>& boxen() const;
+    const QList<GeseheneBox>& boxen() const { return m_boxen; }
 
 private:
-    struct Daten;
-    std::unique_ptr<Daten> d;
+    QList<GeseheneBox> m_boxen;
+    QTimer m_timer;
 };
 
-// Writes a file for a test and gives back its path.
+// Writes a file for a test, making its folder, and gives back its path.
 QString schreibeDatei(const QString& pfad, const QByteArray& inhalt);
+
+// Everything below `ordner`, sorted: folders by their relative path, files as
+// "path=content", so one comparison shows what was written where.
+QStringList baum(const QString& ordner);
 
 // The log's lines as the user sees them.
 QStringList protokollZeilen(const Form1& form);

@@ -1,10 +1,14 @@
-#include "config/Cp1252.h"
+// Profile files as callers rely on them, and the frame configuration that
+// the main window loads from them.
+
+#include "app/Form1.h"
+#include "config/FrameSlots.h"
 #include "config/Profil.h"
 
 #include "Dialoghelfer.h"
+#include "Testbilder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,181 +18,108 @@ class TestProfil final : public QObject
 {
     Q_OBJECT
 
-private:
-    QByteArray lies(const QString& pfad)
-    {
-        QFile f(pfad);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
 private slots:
-    void lesenEinesWerts_data()
+    void lesen_data()
     {
         QTest::addColumn<QByteArray>("inhalt");
         QTest::addColumn<QString>("sektion");
-        QTest::addColumn<QString>("eintrag");
+        QTest::addColumn<QString>("eintrag"); // null: the key list
         QTest::addColumn<QString>("erwartet");
 
-        const QByteArray datei = "[Links]\r\nTop=5\r\nLeer=\r\n Blanks =  7 \r\n"
-                                 "Zitat=\"a b\"\r\n;Top=99\r\n[Rechts]\r\nTop=6\r\n";
-        QTest::newRow("vorhanden") << datei << "Links"
-                                   << "Top"
-                                   << "5";
-        QTest::newRow("zweite Sektion") << datei << "Rechts"
-                                        << "Top"
-                                        << "6";
-        QTest::newRow("Gross/klein egal") << datei << "LINKS"
-                                          << "top"
-                                          << "5";
-        QTest::newRow("leerer Wert") << datei << "Links"
-                                     << "Leer"
-                                     << "";
-        QTest::newRow("Blanks fallen weg") << datei << "Links"
-                                           << "Blanks"
-                                           << "7";
-        QTest::newRow("Anfuehrungszeichen") << datei << "Links"
-                                            << "Zitat"
-                                            << "a b";
-        QTest::newRow("Schluessel fehlt") << datei << "Links"
-                                          << "Height"
-                                          << "";
-        QTest::newRow("Sektion fehlt") << datei << "Zurück"
-                                       << "Top"
-                                       << "";
-        QTest::newRow("leerer Schluessel ist kein Listenaufruf") << datei << "Links"
-                                                                 << ""
-                                                                 << "";
-        QTest::newRow("nur LF") << QByteArray("[A]\nx=1\ny=2") << "A"
-                                << "y"
-                                << "2";
-        QTest::newRow("nur CR") << QByteArray("[A]\rx=1\ry=2\r") << "A"
-                                << "y"
-                                << "2";
-        QTest::newRow("doppelte Sektion: die erste gilt")
-            << QByteArray("[A]\r\nx=1\r\n[A]\r\nx=2\r\n") << "A"
-            << "x"
-            << "1";
-        QTest::newRow("leere Datei") << QByteArray() << "A"
-                                     << "x"
-                                     << "";
+        const QByteArray datei = "[Links]\r\nTop=5\r\n Blanks =  7 \r\nZitat=\"a b\"\r\n;Alt=1\r\n"
+                                 "[Rechts]\nTop=6\n";
+        QString namen;
+        QByteArray lang = "[Namen]\r\n";
+        for (int i = 1; i <= 40; ++i) {
+            lang += "Datei" + QByteArray::number(i) + "=x\r\n";
+            namen += QStringLiteral("Datei%1").arg(i) + QChar(0);
+        }
+        auto zeile = [](const char* name, const QByteArray& inhalt, const QString& sektion,
+                        const QString& eintrag, const QString& erwartet) {
+            QTest::newRow(name) << inhalt << sektion << eintrag << erwartet;
+        };
+        zeile("Groß/klein egal", datei, u"LINKS"_qs, u"top"_qs, u"5"_qs);
+        zeile("nur LF", datei, u"Rechts"_qs, u"Top"_qs, u"6"_qs);
+        zeile("Blanks fallen weg", datei, u"Links"_qs, u"Blanks"_qs, u"7"_qs);
+        zeile("Anführungszeichen fallen weg", datei, u"Links"_qs, u"Zitat"_qs, u"a b"_qs);
+        zeile("Kommentar", datei, u"Links"_qs, u"Alt"_qs, {});
+        zeile("Sektion fehlt", datei, u"Zurück"_qs, u"Top"_qs, {});
+        zeile("300 Zeichen lesen sich als 254", "[A]\r\nk=" + QByteArray(300, 'x'), u"A"_qs,
+              u"k"_qs, QString(254, u'x'));
+        zeile("Schlüsselliste", "[A]\r\nA=1\r\nB=2\r\n", u"A"_qs, QString(),
+              u"A"_qs + QChar(0) + u"B"_qs + QChar(0));
+        zeile("Schlüsselliste, Sektion fehlt", datei, u"Zurück"_qs, QString(), {});
+        zeile("zu lange Schlüsselliste", lang, u"Namen"_qs, QString(), namen.left(253));
     }
-    void lesenEinesWerts()
+    void lesen()
     {
         QFETCH(QByteArray, inhalt);
         QFETCH(QString, sektion);
         QFETCH(QString, eintrag);
         QFETCH(QString, erwartet);
-        QCOMPARE(lesenAus(inhalt, sektion, eintrag), erwartet);
-    }
-
-    void pufferGrenzen()
-    {
-        const QByteArray lang = QByteArray(300, 'x');
-        QCOMPARE(lesenAus("[A]\r\nk=" + lang, u"A"_qs, u"k"_qs), QString(254, u'x'));
-        QCOMPARE(lesenAus("[A]\r\nk=" + QByteArray(254, 'y'), u"A"_qs, u"k"_qs),
-                 QString(254, u'y'));
-    }
-
-    void schluesselliste()
-    {
-        const QString liste = lesenAus("[A]\r\nA=1\r\nB=2\r\n", u"A"_qs, QString());
-        QCOMPARE(liste.size(), 4);
-        QCOMPARE(liste, QStringLiteral("A") + QChar(0) + QStringLiteral("B") + QChar(0));
-        QCOMPARE(lesenAus("[A]\r\nA=1\r\n", u"B"_qs, QString()), QString());
-        QCOMPARE(lesenAus("[A]\r\n[B]\r\nA=1\r\n", u"A"_qs, QString()), QString());
-    }
-
-    void schluessellisteZuLang()
-    {
-        // Datei1 .. Datei40: the names stop fitting after Datei32.
-        QByteArray inhalt = "[Namen]\r\n";
-        QString voll;
-        for (int i = 1; i <= 40; ++i) {
-            inhalt += "Datei" + QByteArray::number(i) + "=x\r\n";
-            voll += QStringLiteral("Datei%1").arg(i) + QChar(0);
-        }
-        const QString liste = lesenAus(inhalt, u"Namen"_qs, QString());
-        QCOMPARE(liste.size(), 253);
-        QCOMPARE(liste, voll.left(253));
-        QCOMPARE(liste.split(QChar(0)).size() - 1, 32);
-    }
-
-    void schluessellistePasstGenau()
-    {
-        // 254 characters of names and zeros plus the closing zero fill the buffer exactly.
-        const QString name(253, u'n');
-        const QString liste = lesenAus("[A]\r\n" + name.toLatin1() + "=1\r\n", u"A"_qs, QString());
-        QCOMPARE(liste.size(), 254);
-        const QString zuLang(254, u'n');
-        QCOMPARE(lesenAus("[A]\r\n" + zuLang.toLatin1() + "=1\r\n", u"A"_qs, QString()).size(),
-                 253);
-    }
-
-    void umlauteAlsCp1252()
-    {
         QTemporaryDir dir;
-        const QString pfad = dir.filePath(u"u.ini"_qs);
-        QVERIFY(schreiben(pfad, u"Vorwärts"_qs, u"Top"_qs, u"1"_qs));
-        QVERIFY(schreiben(pfad, u"Zurück"_qs, u"Top"_qs, u"2"_qs));
-        const QByteArray roh = lies(pfad);
-        QVERIFY(roh.contains("[Vorw\xE4rts]"));
-        QVERIFY(roh.contains("[Zur\xFC"
-                             "ck]"));
-        QCOMPARE(lesen(pfad, u"Vorwärts"_qs, u"Top"_qs), u"1"_qs);
-        QCOMPARE(lesen(pfad, u"Zurück"_qs, u"Top"_qs), u"2"_qs);
-        QCOMPARE(cp1252::dekodieren("\x80\x9F\xE4"), QStringLiteral("€Ÿä"));
-        QCOMPARE(cp1252::kodieren(u"€Ÿä☺"), QByteArray("\x80\x9F\xE4?"));
-    }
-
-    void schreibenBautDateiAuf()
-    {
-        QTemporaryDir dir;
-        const QString pfad = dir.filePath(u"neu.ini"_qs);
-        QVERIFY(schreiben(pfad, u"A"_qs, u"x"_qs, u"1"_qs));
-        QVERIFY(schreiben(pfad, u"B"_qs, u"y"_qs, u"2"_qs));
-        QVERIFY(schreiben(pfad, u"A"_qs, u"z"_qs, u"3"_qs));
-        QVERIFY(schreiben(pfad, u"a"_qs, u"X"_qs, u"4"_qs));
-        QCOMPARE(lies(pfad), QByteArray("[A]\r\nx=4\r\nz=3\r\n[B]\r\ny=2\r\n"));
+        QCOMPARE(
+            profildatei::lesen(schreibeDatei(dir.filePath(u"p.ini"_qs), inhalt), sektion, eintrag),
+            erwartet);
     }
 
     void schreibenBehaeltAllesAndere()
     {
         QTemporaryDir dir;
-        const QString pfad = dir.filePath(u"alt.ini"_qs);
-        const QByteArray vorher = "; Kommentar\n[A]\nx = 1\n\n[B]\nq=\"v\"\nr=2";
-        schreibeDatei(pfad, vorher);
+        const QString pfad =
+            schreibeDatei(dir.filePath(u"alt.ini"_qs), "; Kommentar\n[A]\nx = 1\n\n[B]\nr=2");
         QVERIFY(schreiben(pfad, u"B"_qs, u"s"_qs, u"3"_qs));
-        QCOMPARE(lies(pfad), QByteArray("; Kommentar\n[A]\nx = 1\n\n[B]\nq=\"v\"\nr=2\r\ns=3\r\n"));
-        QVERIFY(schreiben(pfad, u"A"_qs, u"x"_qs, u"9"_qs));
-        QCOMPARE(lies(pfad), QByteArray("; Kommentar\n[A]\nx=9\n\n[B]\nq=\"v\"\nr=2\r\ns=3\r\n"));
+        QVERIFY(schreiben(pfad, u"a"_qs, u"X"_qs, u"9"_qs));
         QVERIFY(schreiben(pfad, u"A"_qs, u"neu"_qs, u"5"_qs));
-        QCOMPARE(lesen(pfad, u"A"_qs, u"neu"_qs), u"5"_qs);
-        QCOMPARE(lesen(pfad, u"B"_qs, u"q"_qs), u"v"_qs);
+        QVERIFY(schreiben(pfad, u"Vorwärts"_qs, u"Top"_qs, u"1"_qs));
+        QVERIFY(schreiben(pfad, u"Zurück"_qs, u"Top"_qs, u"2"_qs));
+        // Section names go to disk in Windows-1252: ä as E4, ü as FC.
+        QCOMPARE(testbilder::lesen(pfad),
+                 QByteArray("; Kommentar\n[A]\nx=9\nneu=5\r\n\n[B]\nr=2\r\ns=3\r\n"
+                            "[Vorw\xE4rts]\r\nTop=1\r\n[Zur\xFC"
+                            "ck]\r\nTop=2\r\n"));
+        QCOMPARE(profildatei::lesen(pfad, u"Zurück"_qs, u"Top"_qs), u"2"_qs);
     }
 
     void fehlschlagLaesstDateiHeil()
     {
         QTemporaryDir dir;
-        const QString pfad = dir.filePath(u"fest.ini"_qs);
-        schreibeDatei(pfad, "[A]\r\nx=1\r\n");
+        const QString pfad = schreibeDatei(dir.filePath(u"fest.ini"_qs), "[A]\r\nx=1\r\n");
         QFile::setPermissions(pfad, QFileDevice::ReadOwner);
         QString fehler;
         QVERIFY(!schreiben(pfad, u"A"_qs, u"x"_qs, u"2"_qs, &fehler));
         QVERIFY(fehler.contains(u"fest.ini"_qs));
-        QCOMPARE(lies(pfad), QByteArray("[A]\r\nx=1\r\n"));
-
+        QCOMPARE(testbilder::lesen(pfad), QByteArray("[A]\r\nx=1\r\n"));
         QVERIFY(!schreiben(dir.filePath(u"fehlt/neu.ini"_qs), u"A"_qs, u"x"_qs, u"2"_qs, &fehler));
         QVERIFY(fehler.contains(u"neu.ini"_qs));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"fest.ini"_qs});
+        QCOMPARE(baum(dir.path()), QStringList{u"fest.ini=[A]\r\nx=1\r\n"_qs});
     }
 
-    void lesenOhneDatei()
+    void holConfig()
     {
+        // German notation, fractions rounded half to even; a bad or too large
+        // value and a missing section read as 0.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QTemporaryDir dir;
-        QCOMPARE(lesen(dir.filePath(u"fehlt.ini"_qs), u"A"_qs, u"x"_qs), QString());
-        QCOMPARE(lesen(dir.path(), u"A"_qs, u"x"_qs), QString());
+        schreibeDatei(dir.filePath(u"config.ini"_qs),
+                      "[Links]\r\nTop=150,5\r\nLeft=151,5\r\nWidth=150,6\r\nHeight=abc\r\n"
+                      "[Rechts]\r\nTop=32768\r\nLeft=-32768\r\nWidth=12px\r\nHeight= 7 \r\n");
+        schreibeDatei(dir.filePath(u"zwei.ini"_qs), "[Zur\xFC"
+                                                    "ck]\r\nTop=1\r\nLeft=2\r\nWidth=3\r\n");
+        Form1 form(dir.path(), QUrl());
+        QCOMPARE(form.rechteck(Richtung::Links), (FrameRechteck{150, 152, 151, 0}));
+        QCOMPARE(form.rechteck(Richtung::Rechts), (FrameRechteck{0, -32768, 0, 7}));
+        QCOMPARE(form.rechteck(Richtung::Vorwaerts), FrameRechteck{});
+        QCOMPARE(form.rechteck(Richtung::Zurueck), FrameRechteck{});
+
+        // Each load starts from nothing: what the new file lacks is 0 again.
+        framedateien[2] = u"zwei.ini"_qs;
+        form.HolConfig(2);
+        QCOMPARE(form.rechteck(Richtung::Links), FrameRechteck{});
+        QCOMPARE(form.rechteck(Richtung::Rechts), FrameRechteck{});
+        QCOMPARE(form.rechteck(Richtung::Zurueck), (FrameRechteck{1, 2, 3, 0}));
     }
 };
 
-QTEST_GUILESS_MAIN(TestProfil)
+QTEST_MAIN(TestProfil)
 #include "tst_profil.moc"

@@ -1,10 +1,14 @@
+// The nine frame slots, the keys of the main window and the sample file,
+// driven through the real controls.
+
 #include "app/Form1.h"
 #include "config/FrameSlots.h"
 
 #include "Dialoghelfer.h"
 #include "Formhelfer.h"
+#include "Testbilder.h"
 
-#include <QDir>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -15,207 +19,223 @@
 using namespace formhelfer;
 
 namespace {
-const QString Besetzt =
-    u"Alle Frameplätze sind besetzt, bitte wähle einen aus um ihn  zu überschreiben oder "
-    u"drücke 'ESC' um abzubrechen"_qs;
+
+const QByteArray Beispiel = "[Vorw\xE4rts]\r\nTop=0\r\nLeft=150\r\nWidth=840\r\nHeight=705\r\n"
+                            "[Links]\r\nTop=0\r\nLeft=0\r\nWidth=150\r\nHeight=705\r\n"
+                            "[Rechts]\r\nTop=0\r\nLeft=990\r\nWidth=150\r\nHeight=705\r\n"
+                            "[Zur\xFC"
+                            "ck]\r\nTop=705\r\nLeft=0\r\nWidth=1140\r\nHeight=150\r\n";
 
 bool hervorgehoben(const QPushButton* k)
 {
     return k->palette().color(QPalette::Button) == k->palette().color(QPalette::Highlight);
 }
+
+QString f(int n)
+{
+    return QStringLiteral("f%1.ini").arg(n, 2, 10, QChar(u'0'));
+}
+
+// Keys go to whatever control has the focus; the window sees them first.
+void taste(Form1& form, Qt::Key k, Qt::KeyboardModifiers mod = {})
+{
+    QWidget* ziel = QApplication::focusWidget();
+    QTest::keyClick(ziel ? ziel : &form, k, mod);
+}
+
 } // namespace
 
 class TestSlots final : public QObject
 {
     Q_OBJECT
 
+    // config.ini gives Links a width of 70, each fNN.ini a width of NN.
     QTemporaryDir m_dir;
 
-    // A program folder with "config.ini" (when asked for) and f2.ini … f12.ini,
-    // file fN giving the Links rectangle a width of N.
-    void ordnerFuellen(bool mitConfig)
-    {
-        for (int n = 1; n <= 12; ++n)
-            schreibeDatei(m_dir.filePath(QStringLiteral("f%1.ini").arg(n, 2, 10, QChar(u'0'))),
-                          konfiguration(u"Links"_qs, 1, 2, n, 4));
-        if (mitConfig)
-            schreibeDatei(m_dir.filePath(u"config.ini"_qs),
-                          konfiguration(u"Links"_qs, 5, 6, 70, 8));
-    }
-
-    static QString f(int n) { return QStringLiteral("f%1.ini").arg(n, 2, 10, QChar(u'0')); }
-
 private slots:
-    void init()
+    void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files))
-            QFile::remove(m_dir.filePath(name));
+        schreibeDatei(m_dir.filePath(u"config.ini"_qs), konfiguration(u"Links"_qs, 5, 6, 70, 8));
+        for (int n = 2; n <= 11; ++n)
+            schreibeDatei(m_dir.filePath(f(n)), konfiguration(u"Links"_qs, 1, 2, n, 4));
     }
 
-    void startMitConfig()
+    void start_data()
     {
-        ordnerFuellen(true);
+        QTest::addColumn<bool>("mitConfig");
+        QTest::newRow("mit config.ini") << true;
+        QTest::newRow("ohne config.ini") << false;
+    }
+    void start()
+    {
+        QFETCH(bool, mitConfig);
+        QTemporaryDir dir;
+        if (mitConfig)
+            schreibeDatei(dir.filePath(u"config.ini"_qs), konfiguration(u"Links"_qs, 1, 1, 70, 1));
         BoxBeobachter boxen;
-        Form1 form(m_dir.path(), QUrl());
-        QVERIFY(boxen.boxen().isEmpty());
+        Form1 form(dir.path(), QUrl());
         QPushButton* eins = knopf(form, u"Command7_0"_qs);
-        QVERIFY(!eins->isHidden());
-        QCOMPARE(eins->text(), u"1"_qs);
-        QVERIFY(hervorgehoben(eins));
+        if (mitConfig) {
+            QVERIFY(boxen.boxen().isEmpty());
+            QVERIFY(!eins->isHidden());
+            QVERIFY(hervorgehoben(eins));
+            QCOMPARE(framedateien[1], u"config.ini"_qs);
+            QCOMPARE(form.Links_W, qint16(70));
+        } else {
+            QCOMPARE(boxen.boxen().size(), 1);
+            const GeseheneBox& box = boxen.boxen().front();
+            QCOMPARE(box.text, u"Bitte INI-Datei einlesen!"_qs);
+            QCOMPARE(box.titel, u"Sichtwerk"_qs);
+            QCOMPARE(box.symbol, QMessageBox::NoIcon);
+            QCOMPARE(box.knoepfe, QMessageBox::Ok);
+            QVERIFY(eins->isHidden());
+        }
         QCOMPARE(form.Frame, qint16(1));
-        QCOMPARE(framedateien[1], u"config.ini"_qs);
-        QCOMPARE(form.Links_W, qint16(70));
-        QCOMPARE(protokollZeilen(form).size(), 3); // no line about slot 1
-        QVERIFY(!knopf(form, u"Command1"_qs)->isEnabled());
-        QVERIFY(knopf(form, u"Command6"_qs)->isEnabled());
+        QVERIFY(!knopf(form, u"Command1"_qs)->isEnabled()); // no picture yet
+        QCOMPARE(knopf(form, u"Command6"_qs)->isEnabled(), mitConfig);
     }
 
-    void startOhneConfig()
+    void slotsUndZiffern()
     {
-        ordnerFuellen(false);
-        BoxBeobachter boxen;
-        Form1 form(m_dir.path(), QUrl());
-        QCOMPARE(boxen.boxen().size(), 1);
-        const GeseheneBox& box = boxen.boxen().front();
-        QCOMPARE(box.text, u"Bitte INI-Datei einlesen!"_qs);
-        QCOMPARE(box.titel, u"Sichtwerk"_qs);
-        QCOMPARE(box.symbol, QMessageBox::NoIcon);
-        QCOMPARE(box.knoepfe, 1);
-        QVERIFY(!knopf(form, u"Command1"_qs)->isEnabled());
-        QVERIFY(!knopf(form, u"Command6"_qs)->isEnabled());
-        QVERIFY(knopf(form, u"Command7_0"_qs)->isHidden());
-        QCOMPARE(form.Frame, qint16(1));
-
-        // The first picked file goes into slot 1 and is selected at once.
-        zeigen(form);
-        konfigurationWaehlen(form, f(3));
-        QVERIFY(form.findChild<QWidget*>(u"Picture4"_qs)->isHidden());
-        QCOMPARE(framedateien[1], f(3));
-        const QStringList zeilen = protokollZeilen(form);
-        QCOMPARE(zeilen.mid(3), (QStringList{u"Datei 'f03.ini' auf Framenummer 1 eingelesen."_qs,
-                                             u"Frame 1 wurde ausgewählt"_qs}));
-        QVERIFY(!knopf(form, u"Command7_0"_qs)->isHidden());
-        QVERIFY(hervorgehoben(knopf(form, u"Command7_0"_qs)));
-        QCOMPARE(form.Links_W, qint16(3));
-    }
-
-    void slotsZweiBisNeun()
-    {
-        ordnerFuellen(true);
         Form1 form(m_dir.path(), QUrl());
         zeigen(form);
         auto* label2 = form.findChild<QLabel*>(u"Label2"_qs);
-        const int hoeheVorher = label2->height();
-        const QPushButton* eins = knopf(form, u"Command7_0"_qs);
+        const int hoehe = label2->height();
+        QPushButton* eins = knopf(form, u"Command7_0"_qs);
+        eins->setFocus();
+        taste(form, Qt::Key_9); // slot 9 still empty
+        QCOMPARE(protokollZeilen(form).size(), 3);
+
         for (int slot = 2; slot <= 9; ++slot) {
             konfigurationWaehlen(form, f(slot));
-            QCOMPARE(framedateien[slot], f(slot));
             QCOMPARE(
                 protokollZeilen(form).last(),
                 QStringLiteral("Datei '%1' auf Framenummer %2 eingelesen.").arg(f(slot)).arg(slot));
-        }
-        for (int slot = 2; slot <= 9; ++slot) {
             QPushButton* k = knopf(form, QStringLiteral("Command7_%1").arg(slot - 1));
-            QVERIFY(k);
-            QVERIFY(k->isVisible());
+            QVERIFY(k && k->isVisible());
             QCOMPARE(k->text(), QString::number(slot));
             QCOMPARE(k->geometry(), eins->geometry().translated(0, 35 * (slot - 1)));
             QVERIFY(!hervorgehoben(k));
         }
-        QCOMPARE(label2->height(), hoeheVorher + 8 * 37);
+        QCOMPARE(label2->height(), hoehe + 8 * 37);
         QCOMPARE(form.Frame, qint16(1));
         QVERIFY(hervorgehoben(eins));
-        QCOMPARE(form.Links_W, qint16(70)); // slot 1 still loaded
+        QCOMPARE(form.Links_W, qint16(70));
 
-        // Selecting a slot moves the highlight and loads its file.
-        QTest::mouseClick(knopf(form, u"Command7_4"_qs), Qt::LeftButton);
-        QCOMPARE(form.Frame, qint16(5));
+        // Digits select filled slots only; 0 and the keypad's digits do nothing.
+        eins->setFocus();
+        const qsizetype vorher = protokollZeilen(form).size();
+        taste(form, Qt::Key_0);
+        taste(form, Qt::Key_2, Qt::KeypadModifier);
+        QCOMPARE(protokollZeilen(form).size(), vorher);
+        taste(form, Qt::Key_5);
+        QCOMPARE(protokollZeilen(form).mid(vorher), QStringList{u"Frame 5 wurde ausgewählt"_qs});
         QCOMPARE(form.Links_W, qint16(5));
-        QCOMPARE(protokollZeilen(form).last(), u"Frame 5 wurde ausgewählt"_qs);
-        QVERIFY(!hervorgehoben(eins));
         QVERIFY(hervorgehoben(knopf(form, u"Command7_4"_qs)));
+        QVERIFY(!hervorgehoben(eins));
     }
 
-    void ueberschreiben()
+    void ueberschreibenUndEscape()
     {
-        ordnerFuellen(true);
         Form1 form(m_dir.path(), QUrl());
         zeigen(form);
         for (int slot = 2; slot <= 9; ++slot)
             konfigurationWaehlen(form, f(slot));
-        QTest::mouseClick(knopf(form, u"Command7_2"_qs), Qt::LeftButton); // select slot 3
-        const int zeilenVorher = static_cast<int>(protokollZeilen(form).size());
-
+        QTest::mouseClick(knopf(form, u"Command7_4"_qs), Qt::LeftButton);
+        const qsizetype vorher = protokollZeilen(form).size();
         {
             BoxBeobachter boxen;
             konfigurationWaehlen(form, f(10));
             QCOMPARE(boxen.boxen().size(), 1);
-            QCOMPARE(boxen.boxen().front().text, Besetzt);
+            QCOMPARE(boxen.boxen().front().text,
+                     u"Alle Frameplätze sind besetzt, bitte wähle einen aus um ihn  zu "
+                     u"überschreiben oder drücke 'ESC' um abzubrechen"_qs);
             QCOMPARE(boxen.boxen().front().titel, u"Sichtwerk"_qs);
-            QCOMPARE(boxen.boxen().front().knoepfe, 1);
-            QCOMPARE(boxen.boxen().front().symbol, QMessageBox::NoIcon);
         }
         QVERIFY(form.frameauswahl);
         QCOMPARE(framedateien[10], f(10));
-        QCOMPARE(protokollZeilen(form).size(), zeilenVorher); // no line, no change
+        QCOMPARE(protokollZeilen(form).size(), vorher);
+
+        taste(form, Qt::Key_Escape);
+        QVERIFY(!form.frameauswahl);
+        QCOMPARE(protokollZeilen(form).last(), u"Überschreiben abgebrochen..."_qs);
 
         {
             // A second file while the choice is pending becomes the waiting one.
             BoxBeobachter boxen;
+            konfigurationWaehlen(form, f(10));
             konfigurationWaehlen(form, f(11));
-            QCOMPARE(boxen.boxen().size(), 1);
+            QCOMPARE(boxen.boxen().size(), 2);
         }
         QCOMPARE(framedateien[10], f(11));
-
-        QTest::mouseClick(knopf(form, u"Command7_2"_qs), Qt::LeftButton);
+        QTest::mouseClick(knopf(form, u"Command7_4"_qs), Qt::LeftButton);
         QVERIFY(!form.frameauswahl);
-        QCOMPARE(framedateien[3], f(11));
-        QVERIFY(framedateien[10].isEmpty());
-        QCOMPARE(protokollZeilen(form).last(), u"Datei 'f11.ini' auf Framenummer 3 eingelesen."_qs);
-        // Slot 3 is selected but keeps the replaced file's rectangles until selected again.
-        QCOMPARE(form.Frame, qint16(3));
-        QCOMPARE(form.Links_W, qint16(3));
-        QTest::mouseClick(knopf(form, u"Command7_2"_qs), Qt::LeftButton);
+        QCOMPARE(framedateien[5], f(11));
+        QCOMPARE(protokollZeilen(form).last(), u"Datei 'f11.ini' auf Framenummer 5 eingelesen."_qs);
+        QCOMPARE(form.Links_W, qint16(5));
+        // Selecting the selected slot again loads its file anew.
+        QTest::mouseClick(knopf(form, u"Command7_4"_qs), Qt::LeftButton);
         QCOMPARE(form.Links_W, qint16(11));
+        QCOMPARE(protokollZeilen(form).last(), u"Frame 5 wurde ausgewählt"_qs);
     }
 
-    void gleicherSlotLaedtNeu()
+    void enterUndH()
     {
-        ordnerFuellen(true);
+        QTemporaryDir bilder;
+        testbilder::schreiben(bilder.path(), u"x.bmp"_qs,
+                              testbilder::kodieren(testbilder::fotoaehnlich(30, 30, 1), "BMP"));
         Form1 form(m_dir.path(), QUrl());
         zeigen(form);
-        schreibeDatei(m_dir.filePath(u"config.ini"_qs), konfiguration(u"Rechts"_qs, 1, 1, 9, 9));
-        QTest::mouseClick(knopf(form, u"Command7_0"_qs), Qt::LeftButton);
-        QCOMPARE(form.Links_W, qint16(0));
-        QCOMPARE(form.Rechts_W, qint16(9));
-        QCOMPARE(protokollZeilen(form).last(), u"Frame 1 wurde ausgewählt"_qs);
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", bilder.path());
+        auto* file1 = form.findChild<QListWidget*>(u"File1"_qs);
+        file1->setProperty("fileName", u"x.bmp"_qs);
+        file1->setFocus();
+        form.findChild<QWidget*>(u"Check1"_qs)->setProperty("checked", true);
+        // Enter cuts even while the button is disabled.
+        QVERIFY(!knopf(form, u"Command1"_qs)->isEnabled());
+        taste(form, Qt::Key_Return);
+        QCOMPARE(protokollZeilen(form).last(), u"Bild LINKS erstellt"_qs);
+        QVERIFY(QFile::exists(m_dir.filePath(u"ausgeschnitten/x_L.bmp"_qs)));
+
+        auto rahmenSichtbar = [&] { return form.findChild<QLabel*>(u"Rahmen_0"_qs)->isVisible(); };
+        taste(form, Qt::Key_H);
+        QVERIFY(rahmenSichtbar());
+        taste(form, Qt::Key_H, Qt::ShiftModifier);
+        QVERIFY(!rahmenSichtbar());
     }
 
-    void gleicheDateiZweimal()
+    void beispieldatei()
     {
-        ordnerFuellen(true);
-        Form1 form(m_dir.path(), QUrl());
-        zeigen(form);
-        konfigurationWaehlen(form, f(2));
-        konfigurationWaehlen(form, f(2));
-        QCOMPARE(framedateien[2], f(2));
-        QCOMPARE(framedateien[3], f(2));
-    }
+        QTemporaryDir dir;
+        schreibeDatei(dir.filePath(u"config.ini"_qs), "");
+        const QString pfad = dir.filePath(u"beispielconfig.ini"_qs);
+        Form1 form(dir.path(), QUrl());
+        QTest::mouseClick(knopf(form, u"Command4"_qs), Qt::LeftButton);
+        QCOMPARE(testbilder::lesen(pfad), Beispiel);
 
-    void auswahlfeldOeffnenUndSchliessen()
-    {
-        ordnerFuellen(true);
-        Form1 form(m_dir.path(), QUrl());
-        zeigen(form);
-        QWidget* panel = form.findChild<QWidget*>(u"Picture4"_qs);
-        schreibeDatei(m_dir.filePath(u"spaeter.ini"_qs), "");
-        QTest::mouseClick(knopf(form, u"Command3"_qs), Qt::LeftButton);
-        QVERIFY(panel->isVisible());
-        auto* file2 = form.findChild<QListWidget*>(u"File2"_qs);
-        QCOMPARE(file2->findItems(u"spaeter.ini"_qs, Qt::MatchExactly).size(), 1);
-        QTest::mouseClick(knopf(form, u"Command8"_qs), Qt::LeftButton);
-        QVERIFY(!panel->isVisible());
+        // Written again over the user's edits: the sample values come back,
+        // everything the user added stays.
+        QByteArray bearbeitet = Beispiel;
+        bearbeitet.replace("Width=150\r\nHeight=705\r\n[Rechts]",
+                           "Width=999\r\nHeight=705\r\nNotiz=eigene\r\n[Rechts]");
+        schreibeDatei(pfad, bearbeitet + "[Eigenes]\r\nx=1\r\n");
+        QTest::mouseClick(knopf(form, u"Command4"_qs), Qt::LeftButton);
+        QByteArray erwartet = Beispiel;
+        erwartet.replace("Height=705\r\n[Rechts]", "Height=705\r\nNotiz=eigene\r\n[Rechts]");
+        QCOMPARE(testbilder::lesen(pfad), erwartet + "[Eigenes]\r\nx=1\r\n");
+        QCOMPARE(protokollZeilen(form).mid(3),
+                 (QStringList{u"Beispieldatei erstellt..."_qs, u"Beispieldatei erstellt..."_qs}));
+
+        QFile::remove(pfad);
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QTest::mouseClick(knopf(form, u"Command4"_qs), Qt::LeftButton);
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+        QVERIFY(!QFile::exists(pfad));
+        const QStringList neu = protokollZeilen(form).mid(5);
+        QCOMPARE(neu.size(), 1);
+        QVERIFY(neu.front().startsWith(u"Error: "_qs));
+        QVERIFY(neu.front().contains(u"beispielconfig.ini"_qs));
     }
 };
 

@@ -1,28 +1,82 @@
-// The update dialogue after a newer version has been found, against a real
-// HTTP server on 127.0.0.1: the answer, the program file, the file list and
-// its entries, the progress shown in the update window, and the arming of
-// the hand-over.
-
-#include "UpdateTestHilfen.h"
+// The whole self-update against a real HTTP server on 127.0.0.1: the version
+// check, the file stage with its list, where the files end up, downloads
+// that fail, the update window and the hand-over to the update script.
 
 #include "update/Form3.h"
 #include "update/Rechteck.h"
 
+#include "Dialoghelfer.h"
+#include "TestHttpServer.h"
+#include "Testbilder.h"
+
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-// The bar width after `erfolge` downloads of `n`, added up the way the
-// program does it: in double, stored as float.
-float balken(int erfolge, int n)
+const QString pfadVersion = u"/wandelbuch/Sichtwerk/version.txt"_qs;
+const QString pfadProgramm = u"/wandelbuch/Sichtwerk/Sichtwerk.txt"_qs;
+const QString pfadSkript = u"/wandelbuch/Sichtwerk/update.txt"_qs;
+const QString pfadListe = u"/wandelbuch/Sichtwerk/updatedata.txt"_qs;
+const QString erfolg = u"Update erfolgreich!"_qs;
+// What an update with program file and script leaves beside the listed files.
+const QStringList grundbestand = {u"P"_qs, u"P/Sichtwerk.dxe=neu"_qs, u"P/update.cmd=S"_qs};
+
+// An update list from entries "number|name|path on the test server|folder";
+// an empty part leaves its key out.
+QByteArray updateListe(const QStringList& eintraege, const QUrl& server)
 {
-    float breite = 0.0f;
-    for (int i = 0; i < erfolge; ++i)
-        breite = static_cast<float>(static_cast<double>(breite) + 100.0 / n);
-    return breite;
+    QByteArray namen = "[Namen]\r\n", urls = "[URL]\r\n", ordner = "[Pfad]\r\n";
+    for (const QString& eintrag : eintraege) {
+        const QList<QByteArray> t = eintrag.toLatin1().split('|');
+        const QByteArray schluessel = "Datei" + t[0] + '=';
+        if (!t[1].isEmpty())
+            namen += schluessel + t[1] + "\r\n";
+        if (!t[2].isEmpty())
+            urls += schluessel + server.toEncoded() + t[2] + "\r\n";
+        if (!t[3].isEmpty())
+            ordner += schluessel + t[3] + "\r\n";
+    }
+    return namen + urls + ordner;
 }
+
+// A program folder "P" in a temporary folder, so that anything written
+// beside it shows, and a server that offers version 2 with program and script.
+struct Lauf
+{
+    QTemporaryDir wurzel;
+    QString programm = wurzel.path() + u"/P"_qs;
+    TestHttpServer server;
+    Form3 form{programm, server.url()};
+    int beendet = 0;
+    QList<GeseheneBox> boxen;
+
+    Lauf()
+    {
+        QDir().mkpath(programm);
+        server.bedienen(pfadVersion, "Version: 2,000\r\n");
+        server.bedienen(pfadProgramm, "neu");
+        server.bedienen(pfadSkript, "S");
+        form.setzeLaufendeVersion(u"1,300"_qs);
+        form.setzeBeenden([this] { ++beendet; });
+        update::DownloadGrenzen grenzen;
+        grenzen.verbindung = grenzen.stillstand = std::chrono::milliseconds(300);
+        form.setzeDownloadGrenzen(grenzen);
+    }
+    void starten(QMessageBox::StandardButton antwort = QMessageBox::Yes)
+    {
+        BoxBeobachter beobachter(antwort);
+        form.Updatetest();
+        boxen = beobachter.boxen();
+    }
+    template <typename T> T* kind(const char* name) { return form.findChild<T*>(name); }
+    bool scharf()
+    {
+        return kind<QTimer>("Timer1")->isActive() && kind<QTimer>("Timer2")->isActive();
+    }
+};
 
 } // namespace
 
@@ -30,274 +84,236 @@ class TestUpdateAblauf final : public QObject
 {
     Q_OBJECT
 
-private:
-    // One update run from the version check on; the question is answered
-    // with `antworten.first()`, later boxes with the rest.
-    struct Lauf
-    {
-        Testordner ordner;
-        TestHttpServer server;
-        std::unique_ptr<Form3> form;
-        int beendet = 0;
-        QList<Meldung> meldungen;
-
-        Lauf()
-        {
-            QVERIFY(server.starten());
-            neueVersionAnbieten(server);
-        }
-
-        QString url(const QString& pfad) const { return server.url(pfad).toString(); }
-
-        void starten(QList<QMessageBox::StandardButton> antworten = {QMessageBox::Yes},
-                     const update::DownloadGrenzen& grenzen = {})
-        {
-            form = std::make_unique<Form3>(ordner.programmordner, server.basisUrl());
-            form->setzeLaufendeVersion(QStringLiteral("1,300"));
-            form->setzeDownloadGrenzen(grenzen);
-            form->setzeBeenden([this] { ++beendet; });
-            MeldungsBeantworter beantworter(std::move(antworten));
-            form->Updatetest();
-            meldungen = beantworter.meldungen;
-        }
-
-        QLabel* label(const char* name) const { return form->findChild<QLabel*>(name); }
-        QTimer* timer(const char* name) const { return form->findChild<QTimer*>(name); }
-        float balkenBreite() const
-        {
-            return form->findChild<Rechteck*>(QStringLiteral("Shape2"))->breite();
-        }
-        QStringList meldungsTexte() const
-        {
-            QStringList texte;
-            for (const Meldung& m : meldungen)
-                texte.append(m.text);
-            return texte;
-        }
-    };
-
-    static void pruefeFehlerbox(const Meldung& m, const QString& text)
-    {
-        QCOMPARE(m.text, text);
-        QCOMPARE(m.titel, QStringLiteral("Error"));
-        QCOMPARE(m.symbol, QMessageBox::Critical);
-        QCOMPARE(m.knoepfe, QMessageBox::StandardButtons(QMessageBox::Ok));
-    }
-
-    static void pruefeScharf(const Lauf& lauf)
-    {
-        QVERIFY(lauf.timer("Timer1")->isActive());
-        QVERIFY(lauf.timer("Timer2")->isActive());
-        QCOMPARE(lauf.label("Label1")->text(), QStringLiteral("Update erfolgreich!"));
-        QCOMPARE(lauf.beendet, 0);
-    }
+    QTemporaryDir m_arbeitsordner;
 
 private slots:
-    void initTestCase()
+    // Everything must land in the program folder, never in the working directory.
+    void initTestCase() { QVERIFY(QDir::setCurrent(m_arbeitsordner.path())); }
+    void init() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    void cleanup() { QCOMPARE(baum(m_arbeitsordner.path()), QStringList()); }
+
+    void versionspruefung_data()
     {
-        nurDirekteVerbindungen();
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QTest::addColumn<QByteArray>("datei");
+        QTest::addColumn<bool>("englisch");
+        QTest::addColumn<bool>("frage");
+        auto zeile = [](const char* name, const QByteArray& datei, bool frage, bool en = false) {
+            QTest::newRow(name) << datei << en << frage;
+        };
+        zeile("1,301", "Version: 1,301", true);
+        zeile("2", "Version: 2", true);
+        zeile("1,3", "Version: 1,3", false);
+        zeile("1,30", "Version: 1,30", false);
+        zeile("1,300", "Version: 1,300", false);
+        zeile("1,2", "Version: 1,2", false);
+        zeile("Blanks um die Zahl", "Version:   1,5  \r\n", true);
+        zeile("nur die letzte Zeile zählt", "Version: 9,0\r\nVersion: 1,2", false);
+        zeile("einzelnes CR trennt", "Version: 1,0\rVersion: 2,0", true);
+        zeile("einzelnes LF trennt nicht", "Version: 1,0\nVersion: 2,0", false);
+        zeile("kurze letzte Zeile", "Version: 2,0\r\n2,0", false);
+        zeile("keine Zahl", "Version: neu", false);
+        zeile("zu groß für eine Versionsdatei", QByteArray(70000, ' ') + "\r\nVersion: 9,0", false);
+        zeile("englisch: 1,301 ist 1301", "Version: 1,301", true, true);
+        zeile("englisch: 2 ist weniger als 1300", "Version: 2", false, true);
     }
-
-    void init()
+    void versionspruefung()
     {
-        // Downloads must land in the program folder, whatever the working
-        // directory; an empty one shows any stray file.
-        QVERIFY(m_arbeitsordner.isValid());
-        QVERIFY(QDir::setCurrent(m_arbeitsordner.path()));
-    }
-
-    void cleanup() { QCOMPARE(Testordner::eintraegeUnter(m_arbeitsordner.path()), QStringList()); }
-
-    void antwortNeinLaedtNichts()
-    {
+        QFETCH(QByteArray, datei);
+        QFETCH(bool, englisch);
+        QFETCH(bool, frage);
+        if (englisch)
+            QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         Lauf lauf;
-        lauf.server.bedienen(serverListe, updateListe({{1, "a.dat", lauf.url("/a"), ""}}));
-        lauf.starten({QMessageBox::No});
-        QCOMPARE(lauf.meldungsTexte(), QStringList{textFrage});
-        QCOMPARE(lauf.server.angefragtePfade(), QStringList{serverVersion});
-        QCOMPARE(lauf.ordner.alles(), QStringList{QStringLiteral("Programm")});
-        QVERIFY(!lauf.form->isVisible());
-        QVERIFY(!lauf.timer("Timer1")->isActive());
-        QVERIFY(!lauf.timer("Timer2")->isActive());
+        lauf.server.bedienen(pfadVersion, datei);
+        lauf.starten(QMessageBox::No);
+        QCOMPARE(lauf.boxen.size(), frage ? 1 : 0);
+        if (frage) {
+            const GeseheneBox& box = lauf.boxen.front();
+            QCOMPARE(box.titel, u"Update"_qs);
+            QCOMPARE(box.text,
+                     u"eine neuere Version des Sichtwerks ist verfügbar, wollen sie updaten?"_qs);
+            QCOMPARE(box.symbol, QMessageBox::NoIcon);
+            QCOMPARE(box.knoepfe, QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(box.standard, QMessageBox::Yes);
+        }
+        // Answered No or never asked: nothing fetched, the version file gone.
+        QCOMPARE(lauf.server.anfragen(pfadProgramm), 0);
+        QCOMPARE(baum(lauf.wurzel.path()), QStringList{u"P"_qs});
+        QVERIFY(!lauf.form.isVisible());
+        QVERIFY(!lauf.kind<QTimer>("Timer1")->isActive());
+    }
+
+    void dateistufe_data()
+    {
+        // Lists are split at ';'. Files before and after as `baum` gives them; before the
+        // update, "folder/" and "link->target" make those.
+        QTest::addColumn<QStringList>("vorher");
+        QTest::addColumn<QStringList>("liste");
+        QTest::addColumn<QStringList>("fehler"); // names in the error boxes
+        QTest::addColumn<QString>("label2");
+        QTest::addColumn<double>("balken");
+        QTest::addColumn<QStringList>("danach"); // besides program file and script
+        auto zeile = [](const char* name, const char* vorher, const char* liste, const char* fehler,
+                        const char* label2, double balken, const char* danach) {
+            auto teile = [](const char* t) {
+                return QString::fromUtf8(t).split(u';', Qt::SkipEmptyParts);
+            };
+            QTest::newRow(name) << teile(vorher) << teile(liste) << teile(fehler)
+                                << QString::fromUtf8(label2) << balken << teile(danach);
+        };
+        zeile("drei Einträge", "", "1|a|/a|;2|b|/b|;3|c|/c|", "", "3/3 'c'", 100,
+              "P/a=a;P/b=b;P/c=c");
+        zeile("Lücke nach Datei2", "", "1|a|/a|;2|b|/b|;4|d|/d|", "", "2/3 'b'", 200.0 / 3,
+              "P/a=a;P/b=b");
+        zeile("Eintrag ohne URL", "", "1|a|/a|;2|b||;3|c|/c|", "b", "1/3 'a'", 100.0 / 3, "P/a=a");
+        zeile("Namen leer", "", "1||/a|", "", "0/-1", 0, "");
+        zeile("vorhandener Ordner", "P/plugins/a=alt;P/plugins/b=bleibt", "1|a|/a|\\plugins\\", "",
+              "1/1 'a'", 100, "P/plugins;P/plugins/a=a;P/plugins/b=bleibt");
+        zeile("fehlende Ordner", "", "1|a|/a|\\daten\\karten\\", "", "1/1 'a'", 100,
+              "P/daten;P/daten/karten;P/daten/karten/a=a");
+        // Refused before any request: "/boese" is never asked for.
+        zeile("Namen und Ordner nach außen", "",
+              "1|..\\x|/boese|;2|../x|/boese|;3|/x|/boese|;4|C:x|/boese|;5|..|/boese|;"
+              "6|x|/boese|\\..\\;7|x|/boese|nebenan\\;8|x|/boese|\\a\\..\\..\\;9|b|/b|",
+              "..\\x;../x;/x;C:x;..;x;x;x", "1/9 'b'", 100.0 / 9, "P/b=b");
+        zeile("Verknüpfung nach außen", "draussen/;P/plugins->draussen", "1|a|/a|\\plugins\\neu\\",
+              "a", "1/1 'a'", 100, "draussen;P/a=a;P/plugins");
+        zeile("Server antwortet nie", "P/a=alt", "1|a|/nie|;2|b|/b|", "a", "1/2 'b'", 50,
+              "P/a=alt;P/b=b");
+        zeile("Inhalt abgeschnitten", "P/a=alt", "1|a|/kurz|", "a", "0/1", 0, "P/a=alt");
+        zeile("Status 500", "P/a=alt", "1|a|/kaputt|", "a", "0/1", 0, "P/a=alt");
+        zeile("Umleitung", "", "1|a|/um|", "", "1/1 'a'", 100, "P/a=a");
+        zeile("Umleitungsschleife", "", "1|a|/kreis|", "a", "0/1", 0, "");
+    }
+    void dateistufe()
+    {
+        QFETCH(QStringList, vorher);
+        QFETCH(QStringList, liste);
+        QFETCH(QStringList, fehler);
+        QFETCH(QString, label2);
+        QFETCH(double, balken);
+        QFETCH(QStringList, danach);
+
+        Lauf lauf;
+        for (const QString& eintrag : vorher) {
+            const QString pfad = lauf.wurzel.filePath(eintrag.section(u'=', 0, 0));
+            if (eintrag.endsWith(u'/'))
+                QDir().mkpath(pfad);
+            else if (eintrag.contains(u"->"_qs))
+                QFile::link(lauf.wurzel.filePath(eintrag.section(u"->"_qs, 1)),
+                            lauf.wurzel.filePath(eintrag.section(u"->"_qs, 0, 0)));
+            else
+                schreibeDatei(pfad, eintrag.section(u'=', 1).toUtf8());
+        }
+        for (const QString& name : {u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs})
+            lauf.server.bedienen(u"/"_qs + name, name.toLatin1());
+        lauf.server.nieAntworten(u"/nie"_qs);
+        lauf.server.abschneiden(u"/kurz"_qs, QByteArray(10000, 'k'), 4000);
+        lauf.server.umleiten(u"/um"_qs, "/a");
+        lauf.server.umleiten(u"/kreis"_qs, "/kreis");
+        lauf.server.bedienen(u"/kaputt"_qs, "kaputt", 500);
+        lauf.server.bedienen(pfadListe, updateListe(liste, lauf.server.url()));
+
+        QElapsedTimer uhr;
+        uhr.start();
+        lauf.starten();
+        QVERIFY2(uhr.elapsed() < 5000, qPrintable(QString::number(uhr.elapsed())));
+        QCOMPARE(lauf.boxen.size(), fehler.size() + 1);
+        for (qsizetype i = 0; i < fehler.size(); ++i) {
+            QCOMPARE(lauf.boxen[i + 1].text, u"Updatefehler bei Datei '"_qs + fehler[i] + u'\'');
+            QCOMPARE(lauf.boxen[i + 1].titel, u"Error"_qs);
+            QCOMPARE(lauf.boxen[i + 1].symbol, QMessageBox::Critical);
+        }
+        QVERIFY(lauf.form.isVisible());
+        QCOMPARE(lauf.kind<QLabel>("Label2")->text(), u"Datei: "_qs + label2);
+        QVERIFY(qAbs(lauf.kind<Rechteck>("Shape2")->breite() - balken) < 1e-3);
+        QStringList erwartet = grundbestand + danach;
+        erwartet.sort();
+        QCOMPARE(baum(lauf.wurzel.path()), erwartet);
+        QCOMPARE(lauf.server.anfragen(u"/boese"_qs), 0);
+        QVERIFY(lauf.scharf());
+        QCOMPARE(lauf.beendet, 0);
     }
 
     void programmdateiFehlt()
     {
         Lauf lauf;
-        lauf.server.entfernen(serverProgramm);
-        lauf.server.bedienen(serverListe, updateListe({{1, "a.dat", lauf.url("/a"), ""}}));
+        lauf.server.bedienen(pfadProgramm, "weg", 404);
         lauf.starten();
-        QCOMPARE(lauf.meldungen.size(), 2);
-        pruefeFehlerbox(lauf.meldungen[1], QStringLiteral("Update fehlgeschlagen"));
-        QVERIFY(!lauf.form->isVisible());
-        QVERIFY(!lauf.timer("Timer1")->isActive());
-        QVERIFY(!lauf.timer("Timer2")->isActive());
-        QCOMPARE(lauf.label("Label1")->text(), QStringLiteral("Update..."));
-        QCOMPARE(lauf.server.anfragen(serverSkript), 0);
-        QCOMPARE(lauf.server.anfragen(serverListe), 0);
+        QCOMPARE(lauf.boxen.size(), 2);
+        QCOMPARE(lauf.boxen[1].text, u"Update fehlgeschlagen"_qs);
+        QCOMPARE(lauf.boxen[1].titel, u"Error"_qs);
+        QCOMPARE(lauf.boxen[1].symbol, QMessageBox::Critical);
+        QCOMPARE(lauf.server.anfragen(pfadSkript) + lauf.server.anfragen(pfadListe), 0);
+        QVERIFY(!lauf.form.isVisible());
+        QVERIFY(!lauf.kind<QTimer>("Timer1")->isActive());
+        QVERIFY(!lauf.kind<QTimer>("Timer2")->isActive());
+        QCOMPARE(baum(lauf.wurzel.path()), QStringList{u"P"_qs});
     }
 
-    void dateilisteFehlt()
+    void uebergabe()
+    {
+        // Without a file list the window stays hidden and nothing is asked
+        // beyond the question; the hand-over is armed at once.
+        Lauf lauf;
+        lauf.server.bedienen(pfadSkript, "pwd > marke.txt\n");
+        lauf.starten();
+        QCOMPARE(lauf.boxen.size(), 1);
+        QVERIFY(!lauf.form.isVisible());
+        QVERIFY(lauf.scharf());
+        auto* label1 = lauf.kind<QLabel>("Label1");
+        QCOMPARE(label1->text(), erfolg);
+        QTRY_VERIFY_WITH_TIMEOUT(label1->text().isEmpty(), 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(label1->text(), erfolg, 1500);
+        QCOMPARE(lauf.beendet, 0);
+
+        // Five seconds on, /bin/sh runs the script in the program folder and
+        // the program ends, once.
+        const QString marke = lauf.programm + u"/marke.txt"_qs;
+        QTRY_COMPARE_WITH_TIMEOUT(lauf.beendet, 1, 8000);
+        QTRY_VERIFY(QFileInfo(marke).size() > 0);
+        QCOMPARE(QFileInfo(QString::fromLocal8Bit(testbilder::lesen(marke).trimmed()))
+                     .canonicalFilePath(),
+                 QFileInfo(lauf.programm).canonicalFilePath());
+        QTest::qWait(600);
+        QCOMPARE(lauf.beendet, 1);
+    }
+
+    void fenster()
     {
         Lauf lauf;
-        lauf.starten();
-        QCOMPARE(lauf.meldungsTexte(), QStringList{textFrage});
-        QVERIFY(!lauf.form->isVisible());
-        pruefeScharf(lauf);
-        QCOMPARE(leseDatei(lauf.ordner.imProgramm(QStringLiteral("Sichtwerk.dxe"))),
-                 QByteArray("neues Programm"));
-        QCOMPARE(leseDatei(lauf.ordner.imProgramm(QStringLiteral("update.cmd"))),
-                 QByteArray("echo skript\n"));
-        QCOMPARE(lauf.ordner.alles(),
-                 (QStringList{"Programm", "Programm/Sichtwerk.dxe", "Programm/update.cmd"}));
+        Form3& form = lauf.form;
+        QVERIFY(form.isWindow() && form.isHidden());
+        QCOMPARE(form.windowTitle(), u"Form3"_qs);
+        QCOMPARE(form.size(), QSize(449, 142));
+        auto* timer1 = lauf.kind<QTimer>("Timer1");
+        QCOMPARE(timer1->interval(), 5000);
+        QVERIFY(timer1->isSingleShot());
+        QCOMPARE(lauf.kind<QTimer>("Timer2")->interval(), 500);
+        QVERIFY(!lauf.scharf());
+        auto* label1 = lauf.kind<QLabel>("Label1");
+        auto* label2 = lauf.kind<QLabel>("Label2");
+        auto* shape1 = lauf.kind<Rechteck>("Shape1");
+        auto* shape2 = lauf.kind<Rechteck>("Shape2");
+        QCOMPARE(label1->text(), u"Update..."_qs);
+        QCOMPARE(label1->geometry(), QRect(0, 0, 449, 65));
+        QCOMPARE(label2->text(), u"Datei: 1/1 'Dateiname'"_qs);
+        QCOMPARE(label2->geometry(), QRect(0, 120, 449, 17));
+        QCOMPARE(shape1->geometry(), QRect(8, 80, 434, 33));
+        QCOMPARE(shape2->geometry(), QRect(8, 80, 217, 33));
+        // Front to back: Label2, Shape2, Shape1, Label1.
+        const QObjectList kinder = form.children();
+        QVERIFY(kinder.indexOf(label2) > kinder.indexOf(shape2));
+        QVERIFY(kinder.indexOf(shape2) > kinder.indexOf(shape1));
+        QVERIFY(kinder.indexOf(shape1) > kinder.indexOf(label1));
+
+        // At 100 units the bar covers the whole track.
+        shape2->setzeBreite(100.0f);
+        QCOMPARE(shape2->width(), shape1->width());
+        const QImage bild = form.grab().toImage();
+        QCOMPARE(QColor(bild.pixel(8 + 433, 96)), QColor(128, 128, 255));
+        QVERIFY(QColor(bild.pixel(8 + 440, 96)) != QColor(192, 192, 255));
     }
-
-    void dreiEintraegeAlleGeholt()
-    {
-        Lauf lauf;
-        lauf.server.bedienen("/d/eins.dat", "1");
-        lauf.server.bedienen("/d/zwei.dat", "22");
-        lauf.server.bedienen("/d/drei.dat", "333");
-        lauf.server.bedienen(serverListe,
-                             updateListe({{1, "eins.dat", lauf.url("/d/eins.dat"), ""},
-                                          {2, "zwei.dat", lauf.url("/d/zwei.dat"), ""},
-                                          {3, "drei.dat", lauf.url("/d/drei.dat"), ""}}));
-        lauf.starten();
-        QCOMPARE(lauf.meldungsTexte(), QStringList{textFrage});
-        QVERIFY(lauf.form->isVisible());
-        QCOMPARE(lauf.label("Label2")->text(), QStringLiteral("Datei: 3/3 'drei.dat'"));
-        QCOMPARE(lauf.balkenBreite(), balken(3, 3));
-        QVERIFY(qAbs(lauf.balkenBreite() - 100.0f) < 1e-4f);
-        pruefeScharf(lauf);
-        QCOMPARE(leseDatei(lauf.ordner.imProgramm("eins.dat")), QByteArray("1"));
-        QCOMPARE(leseDatei(lauf.ordner.imProgramm("zwei.dat")), QByteArray("22"));
-        QCOMPARE(leseDatei(lauf.ordner.imProgramm("drei.dat")), QByteArray("333"));
-        QVERIFY(!QFile::exists(lauf.ordner.imProgramm("updatedata.txt")));
-    }
-
-    void lueckeBeiDatei3EndetDieListe()
-    {
-        Lauf lauf;
-        lauf.server.bedienen("/d/1", "1");
-        lauf.server.bedienen("/d/2", "2");
-        lauf.server.bedienen("/d/4", "4");
-        lauf.server.bedienen(serverListe, updateListe({{1, "a.dat", lauf.url("/d/1"), ""},
-                                                       {2, "b.dat", lauf.url("/d/2"), ""},
-                                                       {4, "d.dat", lauf.url("/d/4"), ""}}));
-        lauf.starten();
-        QCOMPARE(lauf.meldungsTexte(), QStringList{textFrage});
-        QCOMPARE(lauf.label("Label2")->text(), QStringLiteral("Datei: 2/3 'b.dat'"));
-        QCOMPARE(lauf.balkenBreite(), balken(2, 3));
-        QVERIFY(qAbs(lauf.balkenBreite() - 200.0f / 3.0f) < 1e-3f);
-        QCOMPARE(lauf.server.anfragen("/d/4"), 0);
-        QVERIFY(!QFile::exists(lauf.ordner.imProgramm("d.dat")));
-        pruefeScharf(lauf);
-    }
-
-    void eintragOhneUrlIstDerLetzte()
-    {
-        Lauf lauf;
-        lauf.server.bedienen("/d/1", "1");
-        lauf.server.bedienen("/d/3", "3");
-        lauf.server.bedienen(serverListe, updateListe({{1, "a.dat", lauf.url("/d/1"), ""},
-                                                       {2, "b.dat", "", ""},
-                                                       {3, "c.dat", lauf.url("/d/3"), ""}}));
-        lauf.starten();
-        QCOMPARE(lauf.meldungen.size(), 2);
-        pruefeFehlerbox(lauf.meldungen[1], QStringLiteral("Updatefehler bei Datei 'b.dat'"));
-        QCOMPARE(lauf.label("Label2")->text(), QStringLiteral("Datei: 1/3 'a.dat'"));
-        QCOMPARE(lauf.balkenBreite(), balken(1, 3));
-        QCOMPARE(lauf.server.anfragen("/d/3"), 0);
-        QVERIFY(!QFile::exists(lauf.ordner.imProgramm("updatedata.txt")));
-        pruefeScharf(lauf);
-    }
-
-    void ohneNamenWirdNichtsGeholt_data()
-    {
-        QTest::addColumn<QByteArray>("liste");
-        QTest::newRow("leere Sektion Namen")
-            << QByteArray("[Namen]\r\n[URL]\r\nDatei1=%1\r\n[Pfad]\r\n");
-        QTest::newRow("ohne Sektion Namen") << QByteArray("[URL]\r\nDatei1=%1\r\n");
-        QTest::newRow("leere Datei") << QByteArray();
-    }
-
-    void ohneNamenWirdNichtsGeholt()
-    {
-        QFETCH(QByteArray, liste);
-        Lauf lauf;
-        lauf.server.bedienen("/d/1", "1");
-        lauf.server.bedienen(serverListe, liste.replace("%1", lauf.url("/d/1").toLatin1()));
-        lauf.starten();
-        QCOMPARE(lauf.meldungsTexte(), QStringList{textFrage});
-        QVERIFY(lauf.form->isVisible());
-        QCOMPARE(lauf.label("Label2")->text(), QStringLiteral("Datei: 0/-1"));
-        QCOMPARE(lauf.balkenBreite(), 0.0f);
-        QCOMPARE(lauf.server.anfragen("/d/1"), 0);
-        QCOMPARE(lauf.ordner.alles(),
-                 (QStringList{"Programm", "Programm/Sichtwerk.dxe", "Programm/update.cmd"}));
-        pruefeScharf(lauf);
-    }
-
-    void hoechstens32EintraegeGezaehlt()
-    {
-        // The key list of 40 names does not fit the reader's buffer; the
-        // count stops at 32 and the bar runs past the track.
-        Lauf lauf;
-        std::vector<TestEintrag> eintraege;
-        for (int i = 1; i <= 40; ++i) {
-            const QString pfad = QStringLiteral("/d/%1").arg(i);
-            lauf.server.bedienen(pfad, QByteArray::number(i));
-            eintraege.push_back({i, QStringLiteral("f%1.dat").arg(i), lauf.url(pfad), ""});
-        }
-        lauf.server.bedienen(serverListe, updateListe(eintraege));
-        lauf.starten();
-        QCOMPARE(lauf.meldungsTexte(), QStringList{textFrage});
-        QCOMPARE(lauf.label("Label2")->text(), QStringLiteral("Datei: 40/32 'f40.dat'"));
-        QCOMPARE(lauf.balkenBreite(), balken(40, 32));
-        QCOMPARE(leseDatei(lauf.ordner.imProgramm("f40.dat")), QByteArray("40"));
-    }
-
-    void fehlgeschlageneEintraegeLassenAltesStehen_data()
-    {
-        QTest::addColumn<QString>("fall");
-        QTest::newRow("404") << "404";
-        QTest::newRow("abgeschnitten") << "abgeschnitten";
-        QTest::newRow("Server antwortet nie") << "nie";
-    }
-
-    void fehlgeschlageneEintraegeLassenAltesStehen()
-    {
-        QFETCH(QString, fall);
-        Lauf lauf;
-        if (fall == u"abgeschnitten")
-            lauf.server.abschneiden("/d/b", QByteArray(30000, 'n'), 10000);
-        else if (fall == u"nie")
-            lauf.server.nieAntworten("/d/b");
-        lauf.server.bedienen("/d/c", "neu c");
-        lauf.server.bedienen(serverListe, updateListe({{1, "b.dat", lauf.url("/d/b"), ""},
-                                                       {2, "c.dat", lauf.url("/d/c"), ""}}));
-        QVERIFY(schreibeDatei(lauf.ordner.imProgramm("b.dat"), "altes b"));
-
-        update::DownloadGrenzen grenzen;
-        grenzen.verbindung = std::chrono::milliseconds(300);
-        grenzen.stillstand = std::chrono::milliseconds(300);
-        QElapsedTimer uhr;
-        uhr.start();
-        lauf.starten({QMessageBox::Yes}, grenzen);
-        QVERIFY2(uhr.elapsed() < 5000, qPrintable(QString::number(uhr.elapsed())));
-        QCOMPARE(lauf.meldungen.size(), 2);
-        pruefeFehlerbox(lauf.meldungen[1], QStringLiteral("Updatefehler bei Datei 'b.dat'"));
-        QCOMPARE(leseDatei(lauf.ordner.imProgramm("b.dat")), QByteArray("altes b"));
-        // The loop goes on with the next entry.
-        QCOMPARE(leseDatei(lauf.ordner.imProgramm("c.dat")), QByteArray("neu c"));
-        QCOMPARE(lauf.label("Label2")->text(), QStringLiteral("Datei: 1/2 'c.dat'"));
-        QCOMPARE(lauf.balkenBreite(), balken(1, 2));
-        pruefeScharf(lauf);
-    }
-
-private:
-    QTemporaryDir m_arbeitsordner;
 };
 
 QTEST_MAIN(TestUpdateAblauf)
