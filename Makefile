@@ -1,12 +1,19 @@
 # Two entry points: `make run` builds and starts the program, `make test`
 # builds and runs every test. Both install missing Debian packages first.
+# `make test-asan` runs every test under AddressSanitizer and UBSan, `make
+# fuzz` runs each libFuzzer target for FUZZ_SECONDS.
 
 BUILD_DIR ?= build
 JOBS      ?= $(shell nproc)
 DEPS      := cmake g++ make pkg-config qt6-base-dev qt6-image-formats-plugins \
              libgl-dev fonts-dejavu-core fonts-liberation2 fonts-comic-neue
 
-.PHONY: deps configure build run test clean
+ASAN_BUILD_DIR ?= build-asan
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS   ?= 60
+FUZZ_TARGETS   := profil_lesen profil_schreiben versionsdatei updateliste
+
+.PHONY: deps configure build run test clean test-asan fuzz
 
 deps:
 	@missing=""; \
@@ -32,6 +39,36 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-asan:
+	@$(MAKE) --no-print-directory deps DEPS="$(DEPS) libasan8 libubsan1"
+	@[ -f $(ASAN_BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(ASAN_BUILD_DIR) -DSICHTWERK_SANITIZE=ON
+	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
+	cd $(ASAN_BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# New inputs go to $(FUZZ_BUILD_DIR)/korpus, findings to $(FUZZ_BUILD_DIR)/funde;
+# the seeds in tests/fuzz/corpus are only read.
+fuzz:
+	@$(MAKE) --no-print-directory deps DEPS="$(DEPS) clang-14 libclang-rt-14-dev"
+	@[ -f $(FUZZ_BUILD_DIR)/CMakeCache.txt ] || \
+	  cmake -S . -B $(FUZZ_BUILD_DIR) -DSICHTWERK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
+	@ok=0; bad=0; \
+	for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD_DIR)/korpus/$$t $(FUZZ_BUILD_DIR)/funde; \
+	  echo "== fuzz_$$t, $(FUZZ_SECONDS) s"; \
+	  if $(FUZZ_BUILD_DIR)/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	       -artifact_prefix=$(FUZZ_BUILD_DIR)/funde/$$t- \
+	       $(FUZZ_BUILD_DIR)/korpus/$$t tests/fuzz/corpus/$$t 2>$(FUZZ_BUILD_DIR)/$$t.log; then \
+	    ok=$$((ok + 1)); \
+	  else \
+	    bad=$$((bad + 1)); tail -n 60 $(FUZZ_BUILD_DIR)/$$t.log; \
+	  fi; \
+	  grep -E '^(Done|stat::number_of_executed_units)' $(FUZZ_BUILD_DIR)/$$t.log || true; \
+	  grep -E '[[:space:]]DONE[[:space:]]' $(FUZZ_BUILD_DIR)/$$t.log | tail -n 1 || true; \
+	done; \
+	echo "fuzz: $$ok passed, $$bad failed"; \
+	[ $$bad -eq 0 ]
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -96,6 +96,21 @@ Gelesen deute(const QByteArray& roh)
     return g;
 }
 
+// Editors that save UTF-8 put a byte order mark in front of the first line;
+// it must not hide a section header standing there. Only the reading looks
+// past it: the line keeps its bytes when the file is rewritten.
+std::vector<Gelesen> deuteAlle(const std::vector<Zeile>& zeilen)
+{
+    constexpr QByteArrayView Bytereihenfolgemarke("\xEF\xBB\xBF");
+    std::vector<Gelesen> g;
+    g.reserve(zeilen.size());
+    for (const Zeile& z : zeilen) {
+        const bool mitMarke = g.empty() && z.text.startsWith(Bytereihenfolgemarke);
+        g.push_back(deute(mitMarke ? z.text.sliced(Bytereihenfolgemarke.size()) : z.text));
+    }
+    return g;
+}
+
 bool gleicherName(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -142,10 +157,7 @@ bool schreibgeschuetzt(const QString& pfad)
 QString lesenAus(QByteArrayView inhalt, const QString& sektion, const QString& eintrag)
 {
     const std::vector<Zeile> zeilen = zerlege(inhalt);
-    std::vector<Gelesen> g;
-    g.reserve(zeilen.size());
-    for (const Zeile& z : zeilen)
-        g.push_back(deute(z.text));
+    const std::vector<Gelesen> g = deuteAlle(zeilen);
 
     const auto [anfang, ende] = findeSektion(g, sektion);
     if (anfang < 0)
@@ -185,10 +197,7 @@ QByteArray mitWert(QByteArrayView inhalt, const QString& sektion, const QString&
                    const QString& wert)
 {
     std::vector<Zeile> zeilen = zerlege(inhalt);
-    std::vector<Gelesen> g;
-    g.reserve(zeilen.size());
-    for (const Zeile& z : zeilen)
-        g.push_back(deute(z.text));
+    const std::vector<Gelesen> g = deuteAlle(zeilen);
 
     const QByteArray neueZeile = cp1252::kodieren(eintrag) + '=' + cp1252::kodieren(wert);
     const QByteArray umbruch = "\r\n";
