@@ -14,12 +14,12 @@ Bildfeld::Bildfeld(QWidget* parent)
     m_flaeche->move(Rand, Rand);
 }
 
-void Bildfeld::setzeBild(const QImage& bild)
+void Bildfeld::setzeBild(const QImage& bild, QSize bildGroesse)
 {
     m_bild = bild;
     m_gestreckt = false;
-    if (m_autoSize && !bild.isNull())
-        resize(bild.width() + 2 * Rand, bild.height() + 2 * Rand);
+    if (m_autoSize && bildGroesse.isValid())
+        resize(bildGroesse.width() + 2 * Rand, bildGroesse.height() + 2 * Rand);
     m_flaeche->update();
 }
 

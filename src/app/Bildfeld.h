@@ -22,7 +22,10 @@ public:
 
     // With automatic sizing on, the box takes the picture's size plus its frame.
     void setAutoSize(bool an) { m_autoSize = an; }
-    void setzeBild(const QImage& bild);
+    void setzeBild(const QImage& bild) { setzeBild(bild, bild.size()); }
+    // `bildGroesse` is the size of the picture that `bild` stands for; an
+    // automatically sized box takes it even when `bild` is a reduced copy.
+    void setzeBild(const QImage& bild, QSize bildGroesse);
     // Shows a picture stretched over the whole drawing area; the aspect
     // ratio is deliberately not kept.
     void zeichneGestreckt(const QImage& bild);

@@ -17,6 +17,7 @@ class Protokollfeld;
 class VerzeichnisListe;
 class QCheckBox;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 // The main window. Constructing it runs the start-up (Form_Load), so the
@@ -92,7 +93,9 @@ private:
     void setzeRechteck(Richtung r, const FrameRechteck& rechteck);
     // The ticked directions with their rectangles, read from the boxes now.
     std::array<std::optional<FrameRechteck>, 4> angehakt() const;
-    void schnittZeigen(const QStringList& zeilen, const QImage& bild);
+    void schnittZeigen(const QStringList& zeilen, const QImage& bild, QSize vollGroesse);
+    void schneideBilder(const QString& ordner, const QStringList& namen);
+    void fortschrittZeigen(int fertig, int gesamt);
 
     QString m_programmordner;
     QUrl m_updateserver;
@@ -121,6 +124,7 @@ private:
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* Ladebalken = nullptr;
+    QProgressBar* Fortschritt = nullptr; // pictures done of a batch, under "Lade..."
     QLabel* Version = nullptr;
     std::array<QLabel*, 4> Rahmen{};
     Protokollfeld* Text1 = nullptr;

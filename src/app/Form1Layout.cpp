@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 
 namespace {
@@ -120,6 +121,10 @@ void Form1::steuerelementeAnlegen()
     Ladebalken->setAutoFillBackground(true);
     Ladebalken->setFont(schrift(QStringLiteral("Comic Sans MS"), 50.25));
     Ladebalken->hide();
+    Fortschritt = anlegen<QProgressBar>(vorschau, "Fortschritt", 3120, 5340, 3495, 330);
+    Fortschritt->setFormat(QStringLiteral("%v von %m Bildern"));
+    Fortschritt->setAlignment(Qt::AlignCenter);
+    Fortschritt->hide();
 
     Command1 = anlegen<QPushButton>(this, "Command1", 11040, 2040, 2535, 525);
     Command1->setText(QStringLiteral("Ausschneiden"));

@@ -23,17 +23,18 @@ void Form1::File1_DblClick()
         SchreibProtokoll(QStringLiteral("Error: ") + name + QStringLiteral(" existiert nicht"));
         return;
     }
-    const schnitt::GeladenesBild geladen = schnitt::bildLaden(pfad);
+    // Decoded at about the preview's size; the full size comes from the header.
+    const schnitt::Vorschaubild geladen =
+        schnitt::vorschauLaden(pfad, QSize(Picture3->innenBreite(), Picture3->innenHoehe()));
     if (!geladen.ok()) {
         // The previous picture, frames and buttons stay usable.
         SchreibProtokoll(schnitt::meldung::NichtGeladen.arg(name, geladen.fehler));
         return;
     }
-    const QImage& bild = geladen.bild;
 
-    Picture1->setzeBild(bild);
+    Picture1->setzeBild(geladen.bild, geladen.vollGroesse);
     Picture3->leeren();
-    Picture3->zeichneGestreckt(bild);
+    Picture3->zeichneGestreckt(geladen.bild);
     SchreibProtokoll(name + QStringLiteral(" geladen..."));
     Framesberechnen();
     Label1->hide();

@@ -1,5 +1,7 @@
 #include "Ausschnitt.h"
 
+#include "config/Profil.h"
+
 #include "Meldungen.h"
 
 #include <QDir>
@@ -8,6 +10,7 @@
 #include <QSaveFile>
 
 #include <cstring>
+#include <new>
 
 namespace schnitt {
 
@@ -29,24 +32,177 @@ bool schreibbar(const QFileInfo& info)
     return info.isWritable() && info.permissions().testFlag(QFileDevice::WriteOwner);
 }
 
+// Views above this size go through QImageWriter, which streams, instead of
+// being laid out whole in memory first.
+constexpr qint64 GanzImSpeicherBis = 256 * 1024 * 1024;
+constexpr int BmpKopf = 14 + 40;
+
+void le16(uchar*& p, quint32 v)
+{
+    *p++ = uchar(v & 0xFF);
+    *p++ = uchar((v >> 8) & 0xFF);
+}
+
+void le32(uchar*& p, quint32 v)
+{
+    le16(p, v & 0xFFFF);
+    le16(p, v >> 16);
+}
+
+qint64 bmpZeilenlaenge(qint64 breite)
+{
+    return (breite * 24 + 31) / 32 * 4;
+}
+
+// A 24-bit BMP laid out as QImageWriter writes it (the same header fields,
+// rows bottom-up, each padded with zeros to four bytes), with the header
+// filled in and the rows left to the caller. Qt's writer first converts a
+// view to 32 bits and then packs every pixel back to three bytes; a batch
+// writes hundreds of megabytes of views, and in its profile that detour
+// stood next to the JPEG decoder. Null when the view is too large for one
+// buffer or memory runs out.
+QByteArray bmpAnlegen(qint64 breite, qint64 hoehe, int punkteX, int punkteY)
+{
+    const qint64 daten = bmpZeilenlaenge(breite) * hoehe;
+    if (BmpKopf + daten > GanzImSpeicherBis)
+        return {};
+    QByteArray bmp;
+    try {
+        bmp = QByteArray(BmpKopf + daten, Qt::Uninitialized);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+    auto* p = reinterpret_cast<uchar*>(bmp.data());
+    *p++ = 'B';
+    *p++ = 'M';
+    le32(p, quint32(BmpKopf + daten));
+    le32(p, 0); // two reserved words
+    le32(p, BmpKopf);
+    le32(p, 40);
+    le32(p, quint32(breite));
+    le32(p, quint32(hoehe)); // positive: rows bottom-up
+    le16(p, 1);
+    le16(p, 24);
+    le32(p, 0); // no compression
+    le32(p, quint32(daten));
+    le32(p, quint32(punkteX ? punkteX : 2834));
+    le32(p, quint32(punkteY ? punkteY : 2834));
+    le32(p, 0); // colours used
+    le32(p, 0); // colours important
+    return bmp;
+}
+
+// Row y of the picture, counted from the top, with its padding zeroed.
+uchar* bmpZeile(QByteArray& bmp, qint64 breite, qint64 hoehe, qint64 y)
+{
+    const qint64 laenge = bmpZeilenlaenge(breite);
+    uchar* zeile = reinterpret_cast<uchar*>(bmp.data()) + BmpKopf + (hoehe - 1 - y) * laenge;
+    std::memset(zeile + breite * 3, 0, size_t(laenge - breite * 3));
+    return zeile;
+}
+
+QByteArray alsBmp(const QImage& rgb888)
+{
+    QByteArray bmp =
+        bmpAnlegen(rgb888.width(), rgb888.height(), rgb888.dotsPerMeterX(), rgb888.dotsPerMeterY());
+    if (bmp.isNull())
+        return {};
+    for (int y = 0; y < rgb888.height(); ++y) {
+        const uchar* q = rgb888.constScanLine(y);
+        uchar* p = bmpZeile(bmp, rgb888.width(), rgb888.height(), y);
+        for (int x = 0; x < rgb888.width(); ++x, q += 3, p += 3) {
+            p[0] = q[2];
+            p[1] = q[1];
+            p[2] = q[0];
+        }
+    }
+    return bmp;
+}
+
+// Refuses what Windows would refuse. On failure returns the reason.
+QString speicherortPruefen(const QString& pfad)
+{
+    const QFileInfo ziel(pfad);
+    if (ziel.isDir())
+        return meldung::GrundOrdnerImWeg.toString();
+    if (ziel.exists() && !schreibbar(ziel))
+        return meldung::GrundDateiSchreibgeschuetzt.toString();
+    if (!schreibbar(QFileInfo(ziel.absolutePath())))
+        return meldung::GrundOrdnerSchreibgeschuetzt.toString();
+    return {};
+}
+
+// Writes beside the old file and replaces it only once all is written and
+// flushed to the disk, so that neither a failed write nor a crash leaves
+// half a view. `schreiben` fills the file; on failure it returns the reason.
+template <typename Schreiben>
+bool sicherSchreiben(const QString& pfad, QString* fehlerzeile, Schreiben schreiben)
+{
+    auto scheitern = [&](const QString& grund) {
+        if (fehlerzeile)
+            *fehlerzeile = meldung::NichtGeschrieben.arg(QDir::toNativeSeparators(pfad), grund);
+        return false;
+    };
+    if (const QString grund = speicherortPruefen(pfad); !grund.isEmpty())
+        return scheitern(grund);
+
+    QSaveFile datei(pfad);
+    if (!datei.open(QIODevice::WriteOnly))
+        return scheitern(datei.errorString());
+    if (const QString grund = schreiben(datei); !grund.isNull()) {
+        // Without a commit the half-written file beside the old one is removed.
+        datei.cancelWriting();
+        return scheitern(grund);
+    }
+    if (!datei.commit())
+        return scheitern(datei.errorString());
+    return true;
+}
+
 } // namespace
 
 QImage ausschneiden(const QImage& quelle, const FrameRechteck& r)
 {
+    return ausschneiden(quelle, QPoint(0, 0), r);
+}
+
+QImage ausschneiden(const QImage& quelle, QPoint ursprung, const FrameRechteck& r)
+{
     if (r.width <= 0 || r.height <= 0)
         return {};
+    const QRect rechteck(r.left, r.top, r.width, r.height);
+    const QRect gedeckt = rechteck.intersected(QRect(ursprung, quelle.size()));
+    if (gedeckt.isEmpty()) {
+        QImage ansicht(r.width, r.height, QImage::Format_RGB888);
+        if (!ansicht.isNull())
+            ansicht.fill(QColor::fromRgb(Fuellfarbe));
+        return ansicht;
+    }
+    if (quelle.depth() < 8 || quelle.format() == QImage::Format_Indexed8) {
+        // Pixels smaller than a byte, or a palette, cannot be windowed below.
+        const QImage rgb = quelle.convertToFormat(QImage::Format_RGB32);
+        return rgb.isNull() ? QImage() : ausschneiden(rgb, ursprung, r);
+    }
+    // A window onto the covered rows that copies nothing, so the conversion
+    // to RGB888 reads the source once. Like every new picture it carries the
+    // default resolution, which the saved file's header shows, not that of
+    // the source.
+    const QPoint ab = gedeckt.topLeft() - ursprung;
+    const QImage fenster(quelle.constScanLine(ab.y()) + qsizetype(ab.x()) * (quelle.depth() / 8),
+                         gedeckt.width(), gedeckt.height(), quelle.bytesPerLine(), quelle.format());
+    // The window borrows the source's memory: it must not be handed out as is.
+    QImage teil = fenster.format() == QImage::Format_RGB888
+                      ? fenster.copy()
+                      : fenster.convertToFormat(QImage::Format_RGB888);
+    if (teil.isNull())
+        return {};
+    if (gedeckt == rechteck)
+        return teil;
+
     QImage ansicht(r.width, r.height, QImage::Format_RGB888);
     if (ansicht.isNull())
         return {};
     ansicht.fill(QColor::fromRgb(Fuellfarbe));
-
-    const QRect rechteck(r.left, r.top, r.width, r.height);
-    const QRect gedeckt = rechteck.intersected(quelle.rect());
-    if (gedeckt.isEmpty())
-        return ansicht;
-    const QImage teil = quelle.copy(gedeckt).convertToFormat(QImage::Format_RGB888);
-    if (teil.isNull())
-        return {};
     const int dx = gedeckt.x() - rechteck.x();
     const int dy = gedeckt.y() - rechteck.y();
     constexpr int BytesJePixel = 3;
@@ -94,6 +250,10 @@ bool ausgabeOrdnerAnlegen(const QString& ordner, QString* grund)
     QStringView warum;
     if (info.exists())
         warum = meldung::GrundDateiImWeg;
+    else if (profildatei::schreibgeschuetzt(info.absolutePath()))
+        // Checked by its mode bits, so that an administrator does not write
+        // into a folder the user has made read-only either.
+        warum = meldung::GrundOrdnerSchreibgeschuetzt;
     else if (!QDir().mkpath(ordner))
         warum = meldung::GrundOrdnerNichtAngelegt;
     else
@@ -103,36 +263,71 @@ bool ausgabeOrdnerAnlegen(const QString& ordner, QString* grund)
     return false;
 }
 
+QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const FrameRechteck& r)
+{
+    if (r.width <= 0 || r.height <= 0 || quelle.format() != QImage::Format_RGB32)
+        return {};
+    // A new picture's resolution, which ausschneiden's result carries too.
+    const QImage neu(1, 1, QImage::Format_RGB888);
+    QByteArray bmp = bmpAnlegen(r.width, r.height, neu.dotsPerMeterX(), neu.dotsPerMeterY());
+    if (bmp.isNull())
+        return {};
+
+    const QRect rechteck(r.left, r.top, r.width, r.height);
+    const QRect gedeckt = rechteck.intersected(QRect(ursprung, quelle.size()));
+    // Columns of the view that the source covers, the same in every covered row.
+    const int links = gedeckt.isEmpty() ? r.width : gedeckt.left() - rechteck.left();
+    const int rechts = gedeckt.isEmpty() ? r.width : gedeckt.right() + 1 - rechteck.left();
+    const uchar weiss[3] = {uchar(qBlue(Fuellfarbe)), uchar(qGreen(Fuellfarbe)),
+                            uchar(qRed(Fuellfarbe))};
+    auto fuellen = [&weiss](uchar* p, int von, int bis) {
+        for (int x = von; x < bis; ++x) {
+            p[3 * x] = weiss[0];
+            p[3 * x + 1] = weiss[1];
+            p[3 * x + 2] = weiss[2];
+        }
+    };
+    for (int y = 0; y < r.height; ++y) {
+        uchar* p = bmpZeile(bmp, r.width, r.height, y);
+        const int quellzeile = rechteck.top() + y - ursprung.y();
+        if (gedeckt.isEmpty() || quellzeile < gedeckt.top() - ursprung.y() ||
+            quellzeile > gedeckt.bottom() - ursprung.y()) {
+            fuellen(p, 0, r.width);
+            continue;
+        }
+        fuellen(p, 0, links);
+        const auto* q = reinterpret_cast<const QRgb*>(quelle.constScanLine(quellzeile)) +
+                        (rechteck.left() + links - ursprung.x());
+        uchar* z = p + 3 * links;
+        for (int x = links; x < rechts; ++x, ++q, z += 3) {
+            z[0] = uchar(qBlue(*q));
+            z[1] = uchar(qGreen(*q));
+            z[2] = uchar(qRed(*q));
+        }
+        fuellen(p, rechts, r.width);
+    }
+    return bmp;
+}
+
+bool bmpSpeichern(const QByteArray& bmp, const QString& pfad, QString* fehlerzeile)
+{
+    return sicherSchreiben(pfad, fehlerzeile, [&bmp](QFileDevice& datei) {
+        return datei.write(bmp) == bmp.size() ? QString() : datei.errorString();
+    });
+}
+
 bool ansichtSpeichern(const QImage& ansicht, const QString& pfad, QString* fehlerzeile)
 {
-    auto scheitern = [&](const QString& grund) {
-        if (fehlerzeile)
-            *fehlerzeile = meldung::NichtGeschrieben.arg(QDir::toNativeSeparators(pfad), grund);
-        return false;
-    };
-
-    const QFileInfo ziel(pfad);
-    if (ziel.isDir())
-        return scheitern(meldung::GrundOrdnerImWeg.toString());
-    if (ziel.exists() && !schreibbar(ziel))
-        return scheitern(meldung::GrundDateiSchreibgeschuetzt.toString());
-    if (!schreibbar(QFileInfo(ziel.absolutePath())))
-        return scheitern(meldung::GrundOrdnerSchreibgeschuetzt.toString());
-
-    QSaveFile datei(pfad);
-    if (!datei.open(QIODevice::WriteOnly))
-        return scheitern(datei.errorString());
-    QImageWriter schreiber(&datei, "bmp");
-    if (!schreiber.write(ansicht.convertToFormat(QImage::Format_RGB888))) {
-        const QString grund =
-            datei.error() != QFileDevice::NoError ? datei.errorString() : schreiber.errorString();
-        // Without a commit the half-written file beside the old one is removed.
-        datei.cancelWriting();
-        return scheitern(grund);
-    }
-    if (!datei.commit())
-        return scheitern(datei.errorString());
-    return true;
+    return sicherSchreiben(pfad, fehlerzeile, [&ansicht](QFileDevice& datei) {
+        const QImage rgb888 = ansicht.convertToFormat(QImage::Format_RGB888);
+        if (const QByteArray bmp = alsBmp(rgb888); !bmp.isNull())
+            return datei.write(bmp) == bmp.size() ? QString() : datei.errorString();
+        QImageWriter schreiber(&datei, "bmp");
+        if (schreiber.write(rgb888))
+            return QString();
+        return datei.error() != QFileDevice::NoError ? datei.errorString()
+                                                     : schreiber.errorString();
+    });
 }
 
 } // namespace schnitt

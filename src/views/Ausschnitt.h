@@ -2,9 +2,11 @@
 
 #include "config/FrameRechteck.h"
 
+#include <QByteArray>
 #include <QChar>
 #include <QColor>
 #include <QImage>
+#include <QPoint>
 #include <QString>
 
 namespace schnitt {
@@ -19,6 +21,11 @@ inline constexpr QStringView AusgabeOrdnername = u"ausgeschnitten";
 // part in Fuellfarbe. Null when Width or Height is 0 or less or memory runs
 // out.
 QImage ausschneiden(const QImage& quelle, const FrameRechteck& r);
+
+// The same from a part of the picture whose top-left pixel lies at
+// `ursprung`: what `r` covers outside that part comes out in Fuellfarbe, so
+// the part must hold all of `r` that lies inside the picture.
+QImage ausschneiden(const QImage& quelle, QPoint ursprung, const FrameRechteck& r);
 
 // "<programmOrdner>/ausgeschnitten", the same for pictures from any folder.
 QString ausgabeOrdner(const QString& programmOrdner);
@@ -52,5 +59,16 @@ bool ausgabeOrdnerAnlegen(const QString& ordner, QString* grund);
 // write anyway (root). On failure returns false and puts the complete
 // "Error: " log line naming the file into `fehlerzeile`.
 bool ansichtSpeichern(const QImage& ansicht, const QString& pfad, QString* fehlerzeile);
+
+// The bytes that ansichtSpeichern writes for ausschneiden(quelle, ursprung,
+// r), built straight from the source rows without the view in between: the
+// batch saves hundreds of megabytes of views. Null when `r` has no area, the
+// source is not Format_RGB32, the view is too large to build in memory or
+// memory runs out; ausschneiden and ansichtSpeichern then take over.
+QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const FrameRechteck& r);
+
+// Saves ready BMP bytes at `pfad` as ansichtSpeichern saves a view, with the
+// same refusals and error lines.
+bool bmpSpeichern(const QByteArray& bmp, const QString& pfad, QString* fehlerzeile);
 
 } // namespace schnitt

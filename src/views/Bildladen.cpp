@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <cstring>
+#include <optional>
+
 namespace schnitt {
 
 namespace {
@@ -69,10 +72,21 @@ bool jpegVollstaendig(QByteArrayView d)
         i += laenge;
         if (marke == 0xDA) {
             // Entropy-coded data ends at the first marker that is neither a
-            // stuffed zero nor a restart marker.
-            while (i + 1 < n &&
-                   !(byteAn(d, i) == 0xFF && byteAn(d, i + 1) != 0x00 && !istRst(byteAn(d, i + 1))))
+            // stuffed zero nor a restart marker. memchr jumps from one 0xFF to
+            // the next: a camera picture has megabytes of scan data, and the
+            // preview pays for this walk too.
+            while (i + 1 < n) {
+                const void* ff = std::memchr(d.data() + i, 0xFF, size_t(n - 1 - i));
+                if (!ff) {
+                    i = n - 1;
+                    break;
+                }
+                i = static_cast<const char*>(ff) - d.data();
+                const uint folge = byteAn(d, i + 1);
+                if (folge != 0x00 && !istRst(folge))
+                    break;
                 ++i;
+            }
         }
     }
     return false;
@@ -155,11 +169,6 @@ bool gifVollstaendig(QByteArrayView d)
     return false;
 }
 
-GeladenesBild fehlschlag(QStringView grund)
-{
-    return {QImage(), grund.toString()};
-}
-
 // GIF transparency and BMP alpha are laid over white, the colour of the
 // empty surface the views are cut from.
 QImage ohneAlpha(const QImage& bild)
@@ -181,73 +190,187 @@ QImage ohneAlpha(const QImage& bild)
     return argb.convertToFormat(QImage::Format_RGB32);
 }
 
+// A picture file read whole and checked, with a reader at its start. The
+// whole file is read first so that the completeness checks and the decoder
+// see the same bytes.
+class Quelle final
+{
+public:
+    explicit Quelle(const QString& pfad)
+    {
+        speichergrenzeSetzen();
+
+        const QFileInfo info(pfad);
+        if (!info.exists()) {
+            m_fehler = meldung::GrundFehlt.toString();
+            return;
+        }
+        // A folder or a named pipe with a picture's name would fail or block.
+        if (!info.isFile()) {
+            m_fehler = meldung::GrundKeineDatei.toString();
+            return;
+        }
+        QFile datei(pfad);
+        if (!datei.open(QIODevice::ReadOnly)) {
+            m_fehler = datei.errorString();
+            return;
+        }
+        m_inhalt = datei.readAll();
+        if (datei.error() != QFileDevice::NoError) {
+            m_fehler = datei.errorString();
+            return;
+        }
+        datei.close();
+        if (m_inhalt.isEmpty()) {
+            m_fehler = meldung::GrundLeer.toString();
+            return;
+        }
+
+        m_puffer.setBuffer(&m_inhalt);
+        m_puffer.open(QIODevice::ReadOnly);
+        m_format = QImageReader::imageFormat(&m_puffer);
+        bool vollstaendig = true;
+        if (m_format == "jpeg")
+            vollstaendig = jpegVollstaendig(m_inhalt);
+        else if (m_format == "bmp")
+            vollstaendig = bmpVollstaendig(m_inhalt);
+        else if (m_format == "gif")
+            vollstaendig = gifVollstaendig(m_inhalt);
+        else {
+            m_fehler = meldung::GrundFormat.toString();
+            return;
+        }
+        if (!vollstaendig) {
+            m_fehler = meldung::GrundUnvollstaendig.toString();
+            return;
+        }
+
+        m_leser.emplace(&m_puffer, m_format);
+        m_leser->setAutoTransform(false);
+        m_groesse = m_leser->size();
+        if (m_groesse.isValid() && qint64(m_groesse.width()) * m_groesse.height() * 4 >
+                                       qint64(SpeichergrenzeMB) * 1024 * 1024)
+            m_fehler = meldung::GrundZuGross.arg(QString::number(m_groesse.width()),
+                                                 QString::number(m_groesse.height()),
+                                                 QString::number(SpeichergrenzeMB));
+    }
+    Quelle(const Quelle&) = delete;
+    Quelle& operator=(const Quelle&) = delete;
+
+    const QString& fehler() const { return m_fehler; }
+    bool istJpeg() const { return m_format == "jpeg"; }
+    // From the header; invalid where the reader cannot tell before decoding.
+    QSize groesse() const { return m_groesse; }
+    QImageReader& leser() { return *m_leser; }
+
+    // Decodes as the reader is set up. On failure returns a null picture and
+    // puts the reason into `fehler`.
+    QImage lesen(QString* fehler)
+    {
+        const QImage roh = m_leser->read();
+        if (roh.isNull()) {
+            switch (m_leser->error()) {
+            case QImageReader::UnsupportedFormatError:
+                *fehler = meldung::GrundFormat.toString();
+                break;
+            case QImageReader::InvalidDataError:
+                *fehler = meldung::GrundBeschaedigt.toString();
+                break;
+            default:
+                *fehler = meldung::GrundUnbekannt.toString();
+                break;
+            }
+            return {};
+        }
+        QImage bild = ohneAlpha(roh);
+        if (bild.isNull())
+            *fehler = meldung::GrundBeschaedigt.toString();
+        return bild;
+    }
+
+private:
+    QByteArray m_inhalt;
+    QBuffer m_puffer;
+    QByteArray m_format;
+    std::optional<QImageReader> m_leser;
+    QSize m_groesse;
+    QString m_fehler;
+};
+
+GeladenesBild fehlschlag(const QString& grund)
+{
+    GeladenesBild ergebnis;
+    ergebnis.fehler = grund;
+    return ergebnis;
+}
+
 } // namespace
 
 GeladenesBild bildLaden(const QString& pfad)
 {
-    speichergrenzeSetzen();
+    return bereichLaden(pfad, QRect());
+}
 
-    const QFileInfo info(pfad);
-    if (!info.exists())
-        return fehlschlag(meldung::GrundFehlt);
-    // A folder or a named pipe with a picture's name would fail or block.
-    if (!info.isFile())
-        return fehlschlag(meldung::GrundKeineDatei);
+GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich)
+{
+    Quelle quelle(pfad);
+    if (!quelle.fehler().isEmpty())
+        return fehlschlag(quelle.fehler());
 
-    // The whole file is read first so that the completeness checks and the
-    // decoder see the same bytes.
-    QFile datei(pfad);
-    if (!datei.open(QIODevice::ReadOnly))
-        return fehlschlag(datei.errorString());
-    const QByteArray inhalt = datei.readAll();
-    if (datei.error() != QFileDevice::NoError)
-        return fehlschlag(datei.errorString());
-    datei.close();
-    if (inhalt.isEmpty())
-        return fehlschlag(meldung::GrundLeer);
+    const QRect ganz(QPoint(0, 0), quelle.groesse());
+    QRect teil;
+    // Only the JPEG reader clips while decoding; the others would decode the
+    // whole picture and then copy the part, which saves nothing.
+    if (quelle.istJpeg() && ganz.isValid() && bereich.isValid()) {
+        teil = bereich.intersected(ganz);
+        if (!teil.isEmpty() && teil != ganz)
+            quelle.leser().setClipRect(teil);
+        else
+            teil = QRect();
+    }
 
-    QBuffer puffer;
-    puffer.setData(inhalt);
-    puffer.open(QIODevice::ReadOnly);
-    const QByteArray format = QImageReader::imageFormat(&puffer);
-    bool vollstaendig = true;
-    if (format == "jpeg")
-        vollstaendig = jpegVollstaendig(inhalt);
-    else if (format == "bmp")
-        vollstaendig = bmpVollstaendig(inhalt);
-    else if (format == "gif")
-        vollstaendig = gifVollstaendig(inhalt);
-    else
-        return fehlschlag(meldung::GrundFormat);
-    if (!vollstaendig)
-        return fehlschlag(meldung::GrundUnvollstaendig);
+    GeladenesBild ergebnis;
+    ergebnis.bild = quelle.lesen(&ergebnis.fehler);
+    if (ergebnis.bild.isNull())
+        return fehlschlag(ergebnis.fehler);
+    if (!teil.isEmpty() && ergebnis.bild.size() == teil.size()) {
+        ergebnis.ursprung = teil.topLeft();
+        ergebnis.vollGroesse = ganz.size();
+    } else {
+        ergebnis.vollGroesse = ergebnis.bild.size();
+    }
+    return ergebnis;
+}
 
-    // A clip region (setClipRect) can be set on this reader once only parts
-    // of large pictures are to be decoded.
-    QImageReader leser(&puffer, format);
-    leser.setAutoTransform(false);
-    const QSize groesse = leser.size();
-    if (groesse.isValid() &&
-        qint64(groesse.width()) * groesse.height() * 4 > qint64(SpeichergrenzeMB) * 1024 * 1024)
-        return fehlschlag(meldung::GrundZuGross.arg(QString::number(groesse.width()),
-                                                    QString::number(groesse.height()),
-                                                    QString::number(SpeichergrenzeMB)));
+Vorschaubild vorschauLaden(const QString& pfad, QSize ziel)
+{
+    Quelle quelle(pfad);
+    Vorschaubild ergebnis;
+    if (!quelle.fehler().isEmpty()) {
+        ergebnis.fehler = quelle.fehler();
+        return ergebnis;
+    }
 
-    const QImage roh = leser.read();
-    if (roh.isNull()) {
-        switch (leser.error()) {
-        case QImageReader::UnsupportedFormatError:
-            return fehlschlag(meldung::GrundFormat);
-        case QImageReader::InvalidDataError:
-            return fehlschlag(meldung::GrundBeschaedigt);
-        default:
-            return fehlschlag(meldung::GrundUnbekannt);
+    const QSize voll = quelle.groesse();
+    if (quelle.istJpeg() && voll.isValid() && !ziel.isEmpty()) {
+        // libjpeg scales by M/8 while decoding, which skips most of the
+        // inverse DCT work. The smallest M that still covers `ziel` is asked
+        // for, rounded down, so that Qt keeps exactly that M and only trims
+        // the odd last pixel instead of decoding larger and scaling down.
+        for (int m = 1; m < 8; ++m) {
+            const QSize stufe(int(qint64(voll.width()) * m / 8),
+                              int(qint64(voll.height()) * m / 8));
+            if (stufe.width() >= ziel.width() && stufe.height() >= ziel.height()) {
+                quelle.leser().setScaledSize(stufe);
+                break;
+            }
         }
     }
-    QImage bild = ohneAlpha(roh);
-    if (bild.isNull())
-        return fehlschlag(meldung::GrundBeschaedigt);
-    return {bild, {}};
+    ergebnis.bild = quelle.lesen(&ergebnis.fehler);
+    if (ergebnis.bild.isNull())
+        return ergebnis;
+    ergebnis.vollGroesse = voll.isValid() ? voll : ergebnis.bild.size();
+    return ergebnis;
 }
 
 } // namespace schnitt

@@ -18,8 +18,26 @@ QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& a
     return schnitte;
 }
 
+namespace {
+
+// The part of the picture that the cuts reach, before clipping to the
+// picture; an invalid rectangle when none of them has an area.
+QRect benoetigterBereich(const QList<Schnitt>& schnitte)
+{
+    QRect bereich;
+    for (const Schnitt& s : schnitte) {
+        const FrameRechteck& r = s.rechteck;
+        if (buchstabeZulaessig(s.buchstabe) && r.width > 0 && r.height > 0)
+            bereich |= QRect(r.left, r.top, r.width, r.height);
+    }
+    return bereich;
+}
+
+} // namespace
+
 Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
-                          const QList<Schnitt>& schnitte, const QString& programmOrdner)
+                          const QList<Schnitt>& schnitte, const QString& programmOrdner,
+                          Dekodierung umfang)
 {
     Bildschnitt ergebnis;
     ergebnis.dateiname = dateiname;
@@ -38,12 +56,20 @@ Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
             meldung::OrdnerNichtAngelegt.arg(dateiname, QDir::toNativeSeparators(ordner), grund);
         return ergebnis;
     }
-    GeladenesBild geladen = bildLaden(QDir(quellOrdner).filePath(dateiname));
+    const QString quellpfad = QDir(quellOrdner).filePath(dateiname);
+    GeladenesBild geladen;
+    const QRect bereich = benoetigterBereich(schnitte);
+    if (umfang == Dekodierung::nurBenoetigt && bereich.isValid())
+        geladen = bereichLaden(quellpfad, bereich);
+    else
+        geladen = bildLaden(quellpfad);
     if (!geladen.ok()) {
         ergebnis.fehler = meldung::NichtGeladen.arg(dateiname, geladen.fehler);
         return ergebnis;
     }
     ergebnis.bild = std::move(geladen.bild);
+    ergebnis.ursprung = geladen.ursprung;
+    ergebnis.vollGroesse = geladen.vollGroesse;
 
     for (const Schnitt& s : schnitte) {
         const FrameRechteck& r = s.rechteck;
@@ -57,18 +83,28 @@ Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
                                              QString::number(r.width), QString::number(r.height)));
             continue;
         }
-        const QImage ansicht = ausschneiden(ergebnis.bild, r);
-        if (ansicht.isNull()) {
-            ergebnis.zeilen.append(meldung::KeinSpeicher.arg(dateiname, richtungsName(s.buchstabe),
-                                                             QString::number(r.width),
-                                                             QString::number(r.height)));
-            continue;
-        }
         const QString pfad = QDir(ordner).filePath(ansichtsDateiname(dateiname, s.buchstabe));
         QString fehlerzeile;
-        if (!ansichtSpeichern(ansicht, pfad, &fehlerzeile)) {
-            ergebnis.zeilen.append(fehlerzeile);
-            continue;
+        // Straight from the decoded rows into the file's bytes where that
+        // works; the way through a view picture otherwise.
+        if (const QByteArray bmp = ansichtAlsBmp(ergebnis.bild, ergebnis.ursprung, r);
+            !bmp.isNull()) {
+            if (!bmpSpeichern(bmp, pfad, &fehlerzeile)) {
+                ergebnis.zeilen.append(fehlerzeile);
+                continue;
+            }
+        } else {
+            const QImage ansicht = ausschneiden(ergebnis.bild, ergebnis.ursprung, r);
+            if (ansicht.isNull()) {
+                ergebnis.zeilen.append(
+                    meldung::KeinSpeicher.arg(dateiname, richtungsName(s.buchstabe),
+                                              QString::number(r.width), QString::number(r.height)));
+                continue;
+            }
+            if (!ansichtSpeichern(ansicht, pfad, &fehlerzeile)) {
+                ergebnis.zeilen.append(fehlerzeile);
+                continue;
+            }
         }
         const QString meldungszeile = erstelltMeldung(s.buchstabe);
         if (!meldungszeile.isEmpty())

@@ -5,6 +5,8 @@
 #include <QChar>
 #include <QImage>
 #include <QList>
+#include <QPoint>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -28,17 +30,31 @@ QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& a
 struct Bildschnitt
 {
     QString dateiname;
-    QImage bild;        // the decoded picture; null when nothing was decoded
+    // The decoded pixels; null when nothing was decoded. With
+    // Dekodierung::nurBenoetigt possibly only the part the cuts needed, whose
+    // top-left pixel lies at `ursprung`.
+    QImage bild;
+    QPoint ursprung;
+    // The whole picture's size; valid whenever `bild` is not null. The hidden
+    // full-size picture box takes this size, not that of `bild`.
+    QSize vollGroesse;
     QString fehler;     // a failure of the whole picture: its one log line
     QStringList zeilen; // per view, in cutting order: its message or its error
+};
+
+enum class Dekodierung {
+    ganz,        // the whole picture, e.g. for the full-size picture box
+    nurBenoetigt // a JPEG only as far as the cuts reach: a batch needs no more
 };
 
 // Decodes the picture once, then cuts and saves every view into
 // "<programmOrdner>/ausgeschnitten". Uses no shared state, so pictures may be
 // cut on several threads at once; the log heading is left to protokollieren.
-// Does nothing (not even decode) when `schnitte` is empty.
+// Does nothing (not even decode) when `schnitte` is empty. The saved views
+// are the same bytes whichever Dekodierung is chosen.
 Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
-                          const QList<Schnitt>& schnitte, const QString& programmOrdner);
+                          const QList<Schnitt>& schnitte, const QString& programmOrdner,
+                          Dekodierung umfang = Dekodierung::ganz);
 
 // The log lines of one cut picture in order: a heading (20-sign rule, then
 // "name:") when the name differs from `letztedatei` without regard to case,

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -137,6 +138,39 @@ private slots:
         QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
         QCOMPARE(neueZeilen(form, vorher + erwartet.size()).mid(0, 2),
                  (QStringList{R20, u"a.jpg:"_qs}));
+    }
+
+    void schreibgeschuetzterProgrammordner()
+    {
+        // Even run by an administrator, a folder without write permission stays untouched.
+        testbilder::schreiben(m_bilder.path(), u"a.bmp"_qs,
+                              testbilder::kodieren(testbilder::fotoaehnlich(1140, 855, 2), "BMP"));
+        Form1 form(m_prog.path(), QUrl());
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        form.findChild<QCheckBox*>(u"Check1"_qs)->setChecked(true);
+        QFile::setPermissions(m_prog.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        form.Command6_Click();
+        QFile::setPermissions(m_prog.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ExeOwner);
+        QVERIFY(!QFileInfo::exists(m_prog.filePath(u"ausgeschnitten"_qs)));
+        const QStringList zeilen = protokollZeilen(form);
+        QVERIFY(zeilen.at(zeilen.size() - 4).startsWith(u"Error: a.bmp"_qs));
+        QVERIFY(zeilen.filter(u"erstellt"_qs).isEmpty());
+    }
+
+    void grossesBildMisstVollGroesse()
+    {
+        // A batch decodes a JPEG only as far as the rectangles reach; the
+        // full-size box, which the overlay measures, still takes the whole size.
+        testbilder::schreiben(
+            m_bilder.path(), u"gross.jpg"_qs,
+            testbilder::kodieren(testbilder::fotoaehnlich(2000, 1500, 6), "JPEG"));
+        Form1 form(m_prog.path(), QUrl());
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        form.findChild<QCheckBox*>(u"Check1"_qs)->setChecked(true);
+        form.Command6_Click();
+        QCOMPARE(protokollZeilen(form).filter(u"Bild LINKS erstellt"_qs).size(), 1);
+        QCOMPARE(form.findChild<QWidget*>(u"Picture1"_qs)->size(), QSize(2004, 1504));
     }
 
     void stapelOhneBilderOderHaken()
