@@ -166,42 +166,27 @@ QByteArray kodieren(const QImage& bild, const char* format, int qualitaet)
 
 QByteArray bmpKopf(quint32 breite, quint32 hoehe)
 {
+    // File header, then BITMAPINFOHEADER: 24 bits, uncompressed, 2835 dots per metre.
     QByteArray d("BM");
-    le32(d, 54 + 64);
-    le32(d, 0);
-    le32(d, 54);
-    le32(d, 40);
-    le32(d, breite);
-    le32(d, hoehe);
+    for (quint32 v : {54u + 64u, 0u, 54u, 40u, breite, hoehe})
+        le32(d, v);
     le16(d, 1);
     le16(d, 24);
-    le32(d, 0);
-    le32(d, 0);
-    le32(d, 2835);
-    le32(d, 2835);
-    le32(d, 0);
-    le32(d, 0);
-    d.append(QByteArray(64, '\x7F'));
-    return d;
+    for (quint32 v : {0u, 0u, 2835u, 2835u, 0u, 0u})
+        le32(d, v);
+    return d + QByteArray(64, '\x7F');
 }
 
 QByteArray gifKopf(quint16 breite, quint16 hoehe)
 {
+    // A global table of two entries, one image descriptor and a few bytes of data.
     QByteArray d("GIF89a");
-    le16(d, breite);
-    le16(d, hoehe);
-    d.append("\x80\0\0", 3); // global table of two entries
-    d.append("\0\0\0\xFF\xFF\xFF", 6);
-    d.append(',');
-    le16(d, 0);
-    le16(d, 0);
-    le16(d, breite);
-    le16(d, hoehe);
-    d.append('\0');
-    d.append(char(2));
-    d.append("\x02\x44\x01\0", 4);
-    d.append(';');
-    return d;
+    for (quint16 v : {breite, hoehe})
+        le16(d, v);
+    d.append("\x80\0\0\0\0\0\xFF\xFF\xFF,", 10);
+    for (quint16 v : {quint16(0), quint16(0), breite, hoehe})
+        le16(d, v);
+    return d + QByteArray("\0\x02\x02\x44\x01\0;", 7);
 }
 
 QByteArray jpegMitGroesse(QByteArray jpeg, quint16 breite, quint16 hoehe)
@@ -257,26 +242,22 @@ QByteArray lesen(const QString& pfad)
 
 QString ersterUnterschied(const QImage& ist, const QImage& soll)
 {
-    if (ist.size() != soll.size()) {
+    if (ist.size() != soll.size())
         return QStringLiteral("Größe %1×%2 statt %3×%4")
             .arg(ist.width())
             .arg(ist.height())
             .arg(soll.width())
             .arg(soll.height());
-    }
     const QImage a = ist.convertToFormat(QImage::Format_RGB32);
     const QImage b = soll.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            if (a.pixel(x, y) != b.pixel(x, y)) {
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
                 return QStringLiteral("Pixel (%1, %2) ist %3 statt %4")
                     .arg(x)
                     .arg(y)
                     .arg(a.pixel(x, y), 8, 16)
                     .arg(b.pixel(x, y), 8, 16);
-            }
-        }
-    }
     return {};
 }
 

@@ -1,344 +1,295 @@
+// The cutting logic on real picture files: exact pixels, names, headings,
+// and every fault leaving one clear line without losing what was written.
+
 #include "Testbilder.h"
+#include "views/Ausschnitt.h"
+#include "views/Bildladen.h"
+#include "views/Meldungen.h"
 #include "views/Schneider.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtConcurrent>
 
 using namespace schnitt;
+
+namespace {
+
+// FrameRechteck: Top, Left, Width, Height; the sources are 200 × 120.
+const FrameRechteck Links{10, 0, 60, 80};
+const FrameRechteck Rechts{10, 140, 60, 80};
+const FrameRechteck Vorwaerts{5, 50, 100, 40};
+const FrameRechteck Zurueck{100, 70, 80, 50}; // reaches below the picture
+const QList<Schnitt> AlleVier{{u'L', Links}, {u'R', Rechts}, {u'V', Vorwaerts}, {u'Z', Zurueck}};
+const QString Regel = QStringLiteral("====================");
+
+// The source pixels as Qt decodes them, transparent and outside white.
+QImage erwartet(const QString& quelle, const QRect& r)
+{
+    const QImage bild = QImage(quelle).convertToFormat(QImage::Format_ARGB32);
+    QImage soll(r.size(), QImage::Format_RGB32);
+    soll.fill(Qt::white);
+    for (int y = 0; y < r.height(); ++y)
+        for (int x = 0; x < r.width(); ++x)
+            if (bild.valid(r.x() + x, r.y() + y) && qAlpha(bild.pixel(r.x() + x, r.y() + y)))
+                soll.setPixel(x, y, bild.pixel(r.x() + x, r.y() + y));
+    return soll;
+}
+
+} // namespace
 
 class TestSchneider final : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void alleRichtungenEinmalGeladen();
-    void reihenfolgeLRVZ_data();
-    void reihenfolgeLRVZ();
-    void ueberschrift_data();
-    void ueberschrift();
-    void gleichesBildZweimal();
-    void ohneHakenNichts();
-    void buchstabeWieUebergeben();
-    void stapelWieBeschrieben();
-    void zweiStapelEineUeberschrift();
-    void parallelGleichesProtokoll();
-    void istBilddatei_data();
-    void istBilddatei();
-    void stapelListe();
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    QString m_quellen, m_programm, m_letztedatei;
 
-private:
-    QString quelle(const QString& name, quint32 saat, const char* format = "JPEG");
-    QString ausgabe(const QString& name) const
+    QString quelle(const QString& name, quint32 saat, const char* format = "JPEG")
+    {
+        const QImage foto = testbilder::fotoaehnlich(200, 120, saat);
+        return testbilder::schreiben(
+            m_quellen, name,
+            qstrcmp(format, "GIF") == 0
+                ? testbilder::gifKodieren(testbilder::mitPalette(foto, true),
+                                          testbilder::TransparenterIndex)
+                : testbilder::kodieren(foto, format, 90));
+    }
+    QString ausgabe(const QString& name = {}) const
     {
         return QDir(m_programm).filePath(QStringLiteral("ausgeschnitten/") + name);
     }
+    QString nativ(const QString& name) const { return QDir::toNativeSeparators(ausgabe(name)); }
+    QStringList schneiden(const QString& name, const QList<Schnitt>& schnitte)
+    {
+        return bildAusschneiden(m_quellen, name, schnitte, m_programm, m_letztedatei).zeilen;
+    }
 
-    std::unique_ptr<QTemporaryDir> m_tmp;
-    QString m_quellen;
-    QString m_programm;
+private slots:
+    void init()
+    {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tmp->isValid());
+        m_quellen = m_tmp->filePath("bilder");
+        m_programm = m_tmp->filePath("programm");
+        QVERIFY(QDir().mkpath(m_quellen));
+        QVERIFY(QDir().mkpath(m_programm));
+        m_letztedatei.clear();
+    }
+    void cleanup()
+    {
+        // Give the tree back its write bits so that it can be removed.
+        QFile::setPermissions(ausgabe(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        for (const QString& name : testbilder::inhalt(ausgabe()))
+            QFile::setPermissions(ausgabe(name), QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void genauDieQuellpixel_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QRect>("r");
+        for (const char* format : {"BMP", "JPEG", "GIF"}) {
+            QTest::addRow("%s ganz", format) << format << QRect(0, 0, 200, 120);
+            QTest::addRow("%s ungerade", format) << format << QRect(37, 23, 101, 77);
+            QTest::addRow("%s letztes Pixel", format) << format << QRect(199, 119, 1, 1);
+            QTest::addRow("%s über alle Ränder", format) << format << QRect(-3, -4, 209, 131);
+        }
+        QTest::newRow("ganz daneben") << "BMP" << QRect(-100, -100, 50, 50);
+        QTest::newRow("am Rand des Wertebereichs") << "BMP" << QRect(32000, 32000, 767, 3);
+        QTest::newRow("negativer Rand") << "BMP" << QRect(-32768, 0, 32767, 2);
+    }
+    void genauDieQuellpixel()
+    {
+        QFETCH(QString, format);
+        QFETCH(QRect, r);
+        // The GIF has a transparent disc in the middle, which must come out white.
+        const QString pfad = quelle("szene." + format.toLower(), 21, qPrintable(format));
+        const GeladenesBild geladen = bildLaden(pfad);
+        QVERIFY2(geladen.ok(), qPrintable(geladen.fehler));
+        const QImage ansicht = ausschneiden(
+            geladen.bild, {qint16(r.y()), qint16(r.x()), qint16(r.width()), qint16(r.height())});
+        QCOMPARE(ansicht.format(), QImage::Format_RGB888);
+        QCOMPARE(testbilder::ersterUnterschied(ansicht, erwartet(pfad, r)), QString());
+        if (format == u"GIF" && r.contains(100, 60))
+            QCOMPARE(ansicht.pixel(QPoint(100, 60) - r.topLeft()), qRgb(255, 255, 255));
+    }
+
+    void dateiname_data()
+    {
+        QTest::addColumn<QString>("quelle");
+        QTest::addColumn<QChar>("buchstabe");
+        QTest::addColumn<QString>("ansicht");
+        QTest::newRow("einfach") << "szene1.jpg" << QChar(u'V') << "szene1_V.bmp";
+        QTest::newRow("Endung groß") << "Halle.BMP" << QChar(u'L') << "Halle_L.bmp";
+        QTest::newRow("Buchstabe wie übergeben") << "szene1.jpg" << QChar(u'z') << "szene1_z.bmp";
+        QTest::newRow("ohne Punkt") << "haus_xbmp" << QChar(u'V') << "haus__V.bmp";
+        QTest::newRow("drei Zeichen") << "bmp" << QChar(u'V') << QString();
+    }
+    void dateiname()
+    {
+        QFETCH(QString, quelle);
+        QFETCH(QChar, buchstabe);
+        QFETCH(QString, ansicht);
+        QCOMPARE(ansichtsDateiname(quelle, buchstabe), ansicht);
+        QCOMPARE(ansichtsDateiname(quelle, buchstabe).isNull(), ansicht.isNull());
+    }
+
+    void reihenfolgeLRVZ()
+    {
+        const QString pfad = quelle("szene1.jpg", 1);
+        m_letztedatei = QStringLiteral("vorher.gif");
+        std::array<std::optional<FrameRechteck>, 4> angehakt;
+        angehakt[size_t(Richtung::Zurueck)] = Zurueck;
+        angehakt[size_t(Richtung::Vorwaerts)] = Vorwaerts;
+        angehakt[size_t(Richtung::Rechts)] = Rechts;
+        angehakt[size_t(Richtung::Links)] = Links;
+        const Schnittprotokoll p = bildAusschneiden(m_quellen, "szene1.jpg", schnitteFuer(angehakt),
+                                                    m_programm, m_letztedatei);
+        QCOMPARE(p.zeilen,
+                 QStringList({Regel, "szene1.jpg:", "Bild LINKS erstellt", "Bild RECHTS erstellt",
+                              "Bild VORWÄRTS erstellt", "Bild ZURÜCK erstellt"}));
+        QCOMPARE(m_letztedatei, QStringLiteral("szene1.jpg"));
+        QCOMPARE(testbilder::inhalt(ausgabe()),
+                 QStringList({"szene1_L.bmp", "szene1_R.bmp", "szene1_V.bmp", "szene1_Z.bmp"}));
+        QCOMPARE(testbilder::ersterUnterschied(QImage(ausgabe("szene1_Z.bmp")),
+                                               erwartet(pfad, QRect(70, 100, 80, 50))),
+                 QString());
+        // The decoded picture goes back for the hidden full-size picture box.
+        QCOMPARE(p.bild.size(), QSize(200, 120));
+    }
+
+    void ueberschrift_data()
+    {
+        QTest::addColumn<QString>("vorher");
+        QTest::addColumn<bool>("mitUeberschrift");
+        QTest::newRow("leer") << "" << true;
+        QTest::newRow("gleich") << "szene1.jpg" << false;
+        QTest::newRow("andere Schreibweise") << "SZENE1.JPG" << false;
+        QTest::newRow("anderes Bild") << "szene2.jpg" << true;
+        QTest::newRow("andere Endung") << "szene1.gif" << true;
+    }
+    void ueberschrift()
+    {
+        QFETCH(QString, vorher);
+        QFETCH(bool, mitUeberschrift);
+        quelle("szene1.jpg", 3);
+        m_letztedatei = vorher;
+        QStringList soll{"Bild RECHTS erstellt"};
+        if (mitUeberschrift)
+            soll = QStringList{Regel, "szene1.jpg:"} + soll;
+        QCOMPARE(schneiden("szene1.jpg", {{u'R', Rechts}}), soll);
+        QCOMPARE(m_letztedatei, QStringLiteral("szene1.jpg"));
+    }
+
+    void ungueltigeSchnitte()
+    {
+        quelle("szene1.jpg", 3);
+        // "szene1" + "_" + "/" + ".bmp" would name a file in a folder "szene1_".
+        const QStringList zeilen = schneiden("szene1.jpg", {{u'L', {10, 0, 0, 80}},
+                                                            {u'R', {10, 140, 60, -5}},
+                                                            {u'/', Vorwaerts},
+                                                            {u'V', Vorwaerts},
+                                                            {u'Z', {0, 0, -1, 0}}});
+        QCOMPARE(
+            zeilen,
+            QStringList(
+                {Regel,
+                 "szene1.jpg:", meldung::RahmenUngueltig.arg(u"szene1.jpg", u"Links", u"0", u"80"),
+                 meldung::RahmenUngueltig.arg(u"szene1.jpg", u"Rechts", u"60", u"-5"),
+                 meldung::BuchstabeUngueltig.arg(u"szene1.jpg", u"/"), "Bild VORWÄRTS erstellt",
+                 meldung::RahmenUngueltig.arg(u"szene1.jpg", u"Zurück", u"-1", u"0")}));
+        QVERIFY(zeilen[2].startsWith(u"Error: szene1.jpg"));
+        QCOMPARE(testbilder::inhalt(ausgabe()), QStringList{"szene1_V.bmp"});
+        QCOMPARE(testbilder::inhalt(m_programm), QStringList{"ausgeschnitten"});
+    }
+
+    void ausgabeordnerIstDatei()
+    {
+        quelle("szene1.jpg", 5);
+        QVERIFY(!testbilder::schreiben(m_programm, "ausgeschnitten", "meine Notizen").isNull());
+        QCOMPARE(schneiden("szene1.jpg", AlleVier),
+                 QStringList{meldung::OrdnerNichtAngelegt.arg(
+                     u"szene1.jpg", QDir::toNativeSeparators(m_programm + "/ausgeschnitten"),
+                     meldung::GrundDateiImWeg)});
+        QCOMPARE(testbilder::lesen(m_programm + "/ausgeschnitten"), QByteArray("meine Notizen"));
+        QCOMPARE(testbilder::inhalt(m_programm), QStringList{"ausgeschnitten"});
+        QVERIFY(m_letztedatei.isEmpty());
+    }
+
+    void ansichtNichtUeberschreibbar()
+    {
+        quelle("szene1.jpg", 6);
+        QCOMPARE(schneiden("szene1.jpg", {{u'L', Links}, {u'R', Rechts}}).size(), 4);
+        const QByteArray linksVorher = testbilder::lesen(ausgabe("szene1_L.bmp"));
+        QVERIFY(
+            QFile::setPermissions(ausgabe("szene1_L.bmp"), QFile::ReadOwner | QFile::ReadGroup));
+        QVERIFY(QDir().mkpath(ausgabe("szene1_V.bmp")));
+        QVERIFY(!testbilder::schreiben(ausgabe("szene1_V.bmp"), "darin.txt", "bleibt").isNull());
+
+        const FrameRechteck kleiner{0, 0, 31, 29};
+        const QStringList zeilen =
+            schneiden("szene1.jpg", {{u'L', kleiner}, {u'R', kleiner}, {u'V', kleiner}});
+        QCOMPARE(zeilen,
+                 QStringList({meldung::NichtGeschrieben.arg(nativ("szene1_L.bmp"),
+                                                            meldung::GrundDateiSchreibgeschuetzt),
+                              "Bild RECHTS erstellt",
+                              meldung::NichtGeschrieben.arg(nativ("szene1_V.bmp"),
+                                                            meldung::GrundOrdnerImWeg)}));
+        QCOMPARE(testbilder::lesen(ausgabe("szene1_L.bmp")), linksVorher);
+        QCOMPARE(QImage(ausgabe("szene1_R.bmp")).size(), QSize(31, 29));
+        QCOMPARE(testbilder::lesen(ausgabe("szene1_V.bmp/darin.txt")), QByteArray("bleibt"));
+        // No temporary file is left beside the views.
+        QCOMPARE(testbilder::inhalt(ausgabe()),
+                 QStringList({"szene1_L.bmp", "szene1_R.bmp", "szene1_V.bmp"}));
+    }
+
+    void schreibgeschuetzterOrdner()
+    {
+        quelle("szene1.jpg", 7);
+        QCOMPARE(schneiden("szene1.jpg", {{u'V', Vorwaerts}}).size(), 3);
+        const QByteArray vorher = testbilder::lesen(ausgabe("szene1_V.bmp"));
+        QVERIFY(QFile::setPermissions(ausgabe(), QFile::ReadOwner | QFile::ExeOwner));
+        QCOMPARE(schneiden("szene1.jpg", {{u'V', Links}, {u'Z', Zurueck}}),
+                 QStringList({meldung::NichtGeschrieben.arg(nativ("szene1_V.bmp"),
+                                                            meldung::GrundOrdnerSchreibgeschuetzt),
+                              meldung::NichtGeschrieben.arg(
+                                  nativ("szene1_Z.bmp"), meldung::GrundOrdnerSchreibgeschuetzt)}));
+        QCOMPARE(testbilder::lesen(ausgabe("szene1_V.bmp")), vorher);
+        QCOMPARE(testbilder::inhalt(ausgabe()), QStringList{"szene1_V.bmp"});
+    }
+
+    void stapelGehtWeiter()
+    {
+        quelle("a.jpg", 10);
+        // An earlier good cut of the picture that is broken now must survive.
+        const QByteArray jpeg = testbilder::lesen(quelle("b.jpg", 11));
+        QCOMPARE(schneiden("b.jpg", {{u'L', Links}}).size(), 3);
+        const QByteArray frueher = testbilder::lesen(ausgabe("b_L.bmp"));
+        testbilder::schreiben(m_quellen, "b.jpg", jpeg.left(jpeg.size() / 2));
+        m_letztedatei = QStringLiteral("vorher.jpg");
+        quelle("c.gif", 12, "GIF");
+        quelle("jpg", 13); // a picture to the batch, but no base name
+        for (const char* name : {"d.png", "e.jpeg", ".versteckt.jpg.bak"})
+            testbilder::schreiben(m_quellen, name, "x");
+        QVERIFY(QDir(m_quellen).mkpath("h.jpg"));
+
+        const QStringList namen = bilderFuerStapel(m_quellen);
+        QCOMPARE(namen, QStringList({"a.jpg", "b.jpg", "c.gif", "jpg"}));
+        QStringList protokoll;
+        for (const QString& name : namen)
+            protokoll += schneiden(name, {{u'L', Links}, {u'Z', Zurueck}});
+        QCOMPARE(protokoll,
+                 QStringList({Regel, "a.jpg:", "Bild LINKS erstellt", "Bild ZURÜCK erstellt",
+                              meldung::NichtGeladen.arg(u"b.jpg", meldung::GrundUnvollstaendig),
+                              Regel, "c.gif:", "Bild LINKS erstellt", "Bild ZURÜCK erstellt",
+                              meldung::NameZuKurz.arg(u"jpg")}));
+        QVERIFY(meldung::NameZuKurz.arg(u"jpg").startsWith(u"Error: jpg "));
+        QCOMPARE(m_letztedatei, QStringLiteral("c.gif"));
+        QCOMPARE(testbilder::lesen(ausgabe("b_L.bmp")), frueher);
+        QCOMPARE(testbilder::inhalt(ausgabe()),
+                 QStringList({"a_L.bmp", "a_Z.bmp", "b_L.bmp", "c_L.bmp", "c_Z.bmp"}));
+    }
 };
-
-namespace {
-
-const FrameRechteck Links{10, 0, 60, 80};
-const FrameRechteck Rechts{10, 140, 60, 80};
-const FrameRechteck Vorwaerts{5, 50, 100, 40};
-const FrameRechteck Zurueck{100, 70, 80, 50}; // reaches below the picture
-
-std::array<std::optional<FrameRechteck>, 4> alleVier()
-{
-    std::array<std::optional<FrameRechteck>, 4> a;
-    a[size_t(Richtung::Vorwaerts)] = Vorwaerts;
-    a[size_t(Richtung::Links)] = Links;
-    a[size_t(Richtung::Rechts)] = Rechts;
-    a[size_t(Richtung::Zurueck)] = Zurueck;
-    return a;
-}
-
-QImage erwartet(const QString& quelle, const FrameRechteck& r)
-{
-    QImage bild = QImage(quelle).convertToFormat(QImage::Format_RGB32);
-    QImage soll(r.width, r.height, QImage::Format_RGB32);
-    soll.fill(Qt::white);
-    for (int y = 0; y < r.height; ++y)
-        for (int x = 0; x < r.width; ++x)
-            if (bild.valid(r.left + x, r.top + y))
-                soll.setPixel(x, y, bild.pixel(r.left + x, r.top + y));
-    return soll;
-}
-
-const QString Regel = QStringLiteral("====================");
-
-} // namespace
-
-void TestSchneider::init()
-{
-    m_tmp = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_tmp->isValid());
-    m_quellen = m_tmp->filePath("bilder");
-    m_programm = m_tmp->filePath("programm");
-    QVERIFY(QDir().mkpath(m_quellen));
-    QVERIFY(QDir().mkpath(m_programm));
-}
-
-QString TestSchneider::quelle(const QString& name, quint32 saat, const char* format)
-{
-    const QImage foto = testbilder::fotoaehnlich(200, 120, saat);
-    const QByteArray inhalt = qstrcmp(format, "GIF") == 0
-                                  ? testbilder::gifKodieren(testbilder::mitPalette(foto, true),
-                                                            testbilder::TransparenterIndex)
-                                  : testbilder::kodieren(foto, format, 90);
-    return testbilder::schreiben(m_quellen, name, inhalt);
-}
-
-void TestSchneider::alleRichtungenEinmalGeladen()
-{
-    const QString pfad = quelle("szene1.jpg", 1);
-    QString letztedatei = QStringLiteral("vorher.gif");
-
-    // The output folder does not exist yet; the first cut makes it.
-    const Schnittprotokoll p = bildAusschneiden(m_quellen, "szene1.jpg", schnitteFuer(alleVier()),
-                                                m_programm, letztedatei);
-
-    QCOMPARE(p.zeilen,
-             QStringList({Regel, "szene1.jpg:", "Bild LINKS erstellt", "Bild RECHTS erstellt",
-                          "Bild VORWÄRTS erstellt", "Bild ZURÜCK erstellt"}));
-    QCOMPARE(letztedatei, QStringLiteral("szene1.jpg"));
-    QCOMPARE(testbilder::inhalt(m_programm + "/ausgeschnitten"),
-             QStringList({"szene1_L.bmp", "szene1_R.bmp", "szene1_V.bmp", "szene1_Z.bmp"}));
-    const std::pair<const char*, FrameRechteck> ansichten[] = {{"szene1_L.bmp", Links},
-                                                               {"szene1_R.bmp", Rechts},
-                                                               {"szene1_V.bmp", Vorwaerts},
-                                                               {"szene1_Z.bmp", Zurueck}};
-    for (const auto& [name, r] : ansichten) {
-        const QString unterschied =
-            testbilder::ersterUnterschied(QImage(ausgabe(name)), erwartet(pfad, r));
-        QVERIFY2(unterschied.isEmpty(), qPrintable(QString(name) + ": " + unterschied));
-    }
-    // The decoded picture goes back for the hidden full-size picture box.
-    QCOMPARE(p.bild.size(), QSize(200, 120));
-    QVERIFY(testbilder::ersterUnterschied(p.bild, QImage(pfad)).isEmpty());
-}
-
-void TestSchneider::reihenfolgeLRVZ_data()
-{
-    QTest::addColumn<QList<int>>("angehakt"); // Richtung values, in the order ticked
-    QTest::addColumn<QStringList>("meldungen");
-
-    const int V = int(Richtung::Vorwaerts), L = int(Richtung::Links), R = int(Richtung::Rechts),
-              Z = int(Richtung::Zurueck);
-    QTest::newRow("V dann L") << QList<int>{V, L}
-                              << QStringList{"Bild LINKS erstellt", "Bild VORWÄRTS erstellt"};
-    QTest::newRow("Z, V, R") << QList<int>{Z, V, R}
-                             << QStringList{"Bild RECHTS erstellt", "Bild VORWÄRTS erstellt",
-                                            "Bild ZURÜCK erstellt"};
-    QTest::newRow("nur Z") << QList<int>{Z} << QStringList{"Bild ZURÜCK erstellt"};
-    QTest::newRow("rückwärts alle")
-        << QList<int>{Z, V, R, L}
-        << QStringList{"Bild LINKS erstellt", "Bild RECHTS erstellt", "Bild VORWÄRTS erstellt",
-                       "Bild ZURÜCK erstellt"};
-}
-
-void TestSchneider::reihenfolgeLRVZ()
-{
-    QFETCH(QList<int>, angehakt);
-    QFETCH(QStringList, meldungen);
-
-    quelle("szene1.jpg", 2);
-    std::array<std::optional<FrameRechteck>, 4> auswahl;
-    for (int r : angehakt)
-        auswahl[size_t(r)] = alleVier()[size_t(r)];
-    QString letztedatei;
-    const Schnittprotokoll p =
-        bildAusschneiden(m_quellen, "szene1.jpg", schnitteFuer(auswahl), m_programm, letztedatei);
-    QCOMPARE(p.zeilen.mid(2), meldungen);
-}
-
-void TestSchneider::ueberschrift_data()
-{
-    QTest::addColumn<QString>("vorher");
-    QTest::addColumn<bool>("mitUeberschrift");
-
-    QTest::newRow("leer") << "" << true;
-    QTest::newRow("gleich") << "szene1.jpg" << false;
-    QTest::newRow("nur andere Schreibweise") << "SZENE1.JPG" << false;
-    QTest::newRow("anderes Bild") << "szene2.jpg" << true;
-    QTest::newRow("gleicher Stamm, andere Endung") << "szene1.gif" << true;
-}
-
-void TestSchneider::ueberschrift()
-{
-    QFETCH(QString, vorher);
-    QFETCH(bool, mitUeberschrift);
-
-    quelle("szene1.jpg", 3);
-    QString letztedatei = vorher;
-    const Schnittprotokoll p =
-        bildAusschneiden(m_quellen, "szene1.jpg", {{u'R', Rechts}}, m_programm, letztedatei);
-    QStringList soll;
-    if (mitUeberschrift)
-        soll << Regel << "szene1.jpg:";
-    soll << "Bild RECHTS erstellt";
-    QCOMPARE(p.zeilen, soll);
-    QCOMPARE(letztedatei, QStringLiteral("szene1.jpg"));
-}
-
-void TestSchneider::gleichesBildZweimal()
-{
-    quelle("szene1.jpg", 4);
-    QString letztedatei;
-    QStringList protokoll;
-    protokoll +=
-        bildAusschneiden(m_quellen, "szene1.jpg", {{u'R', Rechts}}, m_programm, letztedatei).zeilen;
-    // The same file under another rectangle: the second write replaces the first.
-    const FrameRechteck anders{0, 0, 17, 9};
-    protokoll +=
-        bildAusschneiden(m_quellen, "szene1.jpg", {{u'R', anders}}, m_programm, letztedatei).zeilen;
-
-    QCOMPARE(protokoll,
-             QStringList({Regel, "szene1.jpg:", "Bild RECHTS erstellt", "Bild RECHTS erstellt"}));
-    QCOMPARE(testbilder::inhalt(m_programm + "/ausgeschnitten"), QStringList{"szene1_R.bmp"});
-    QCOMPARE(QImage(ausgabe("szene1_R.bmp")).size(), QSize(17, 9));
-}
-
-void TestSchneider::ohneHakenNichts()
-{
-    quelle("szene1.jpg", 5);
-    QString letztedatei = QStringLiteral("alt.jpg");
-    const Schnittprotokoll p =
-        bildAusschneiden(m_quellen, "szene1.jpg", {}, m_programm, letztedatei);
-    QVERIFY(p.zeilen.isEmpty());
-    QVERIFY(p.bild.isNull());
-    QCOMPARE(letztedatei, QStringLiteral("alt.jpg"));
-    QVERIFY(!QFileInfo::exists(m_programm + "/ausgeschnitten"));
-}
-
-void TestSchneider::buchstabeWieUebergeben()
-{
-    quelle("Halle.JPG", 6);
-    QString letztedatei;
-    const Schnittprotokoll p = bildAusschneiden(
-        m_quellen, "Halle.JPG", {{u'l', Links}, {u'X', Vorwaerts}}, m_programm, letztedatei);
-    // An unknown letter still gives its file, only no message.
-    QCOMPARE(p.zeilen, QStringList({Regel, "Halle.JPG:", "Bild LINKS erstellt"}));
-    QCOMPARE(testbilder::inhalt(m_programm + "/ausgeschnitten"),
-             QStringList({"Halle_X.bmp", "Halle_l.bmp"}));
-}
-
-void TestSchneider::stapelWieBeschrieben()
-{
-    quelle("a.jpg", 7);
-    quelle("b.gif", 8, "GIF");
-    std::array<std::optional<FrameRechteck>, 4> auswahl;
-    auswahl[size_t(Richtung::Vorwaerts)] = Vorwaerts;
-    auswahl[size_t(Richtung::Links)] = Links;
-
-    QString letztedatei;
-    QStringList protokoll;
-    for (const QString& name : bilderFuerStapel(m_quellen))
-        protokoll +=
-            bildAusschneiden(m_quellen, name, schnitteFuer(auswahl), m_programm, letztedatei)
-                .zeilen;
-    protokoll += stapelSchlusszeilen();
-
-    QCOMPARE(protokoll,
-             QStringList({Regel, "a.jpg:", "Bild LINKS erstellt", "Bild VORWÄRTS erstellt", Regel,
-                          "b.gif:", "Bild LINKS erstellt", "Bild VORWÄRTS erstellt", Regel,
-                          "Fertig!", "=============================="}));
-    QCOMPARE(testbilder::inhalt(m_programm + "/ausgeschnitten"),
-             QStringList({"a_L.bmp", "a_V.bmp", "b_L.bmp", "b_V.bmp"}));
-    QCOMPARE(letztedatei, QStringLiteral("b.gif"));
-    // The transparent disc of the GIF comes out white in its view.
-    const QImage vorwaerts(ausgabe("b_V.bmp"));
-    // Source (100, 40) lies in the disc around the centre (100, 60).
-    QCOMPARE(vorwaerts.pixel(100 - Vorwaerts.left, 40 - Vorwaerts.top), qRgb(255, 255, 255));
-}
-
-void TestSchneider::zweiStapelEineUeberschrift()
-{
-    quelle("einzig.bmp", 9, "BMP");
-    QString letztedatei;
-    QStringList protokoll;
-    for (int lauf = 0; lauf < 2; ++lauf) {
-        for (const QString& name : bilderFuerStapel(m_quellen))
-            protokoll +=
-                bildAusschneiden(m_quellen, name, {{u'V', Vorwaerts}}, m_programm, letztedatei)
-                    .zeilen;
-    }
-    QCOMPARE(protokoll, QStringList({Regel, "einzig.bmp:", "Bild VORWÄRTS erstellt",
-                                     "Bild VORWÄRTS erstellt"}));
-}
-
-void TestSchneider::parallelGleichesProtokoll()
-{
-    // Mixed pictures, a broken one and one with the previous name in other case.
-    for (int i = 0; i < 6; ++i)
-        quelle(QStringLiteral("bild%1.jpg").arg(i), 20 + i);
-    quelle("bild6.gif", 30, "GIF");
-    testbilder::schreiben(m_quellen, "kaputt.jpg", "kein Bild");
-    const QList<Schnitt> schnitte = schnitteFuer(alleVier());
-    const QStringList namen = bilderFuerStapel(m_quellen);
-    QCOMPARE(namen.size(), 8);
-
-    QString letztedatei = QStringLiteral("BILD0.JPG");
-    QStringList nacheinander;
-    for (const QString& name : namen)
-        nacheinander += bildAusschneiden(m_quellen, name, schnitte, m_programm, letztedatei).zeilen;
-    const QString letzteNacheinander = letztedatei;
-
-    const QList<Bildschnitt> ergebnisse =
-        QtConcurrent::blockingMapped(namen, [&](const QString& name) {
-            return bildSchneiden(m_quellen, name, schnitte, m_programm);
-        });
-    letztedatei = QStringLiteral("BILD0.JPG");
-    QStringList parallel;
-    for (const Bildschnitt& b : ergebnisse)
-        parallel += protokollieren(b, letztedatei);
-
-    QCOMPARE(parallel, nacheinander);
-    QCOMPARE(letztedatei, letzteNacheinander);
-    QCOMPARE(nacheinander.count(Regel), 6); // bild0 continues the earlier heading
-    QCOMPARE(testbilder::inhalt(m_programm + "/ausgeschnitten").size(), 7 * 4);
-}
-
-void TestSchneider::istBilddatei_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("bild");
-
-    QTest::newRow("jpg") << "a.jpg" << true;
-    QTest::newRow("JPG") << "PHOTO.JPG" << true;
-    QTest::newRow("Gif gemischt") << "b.GiF" << true;
-    QTest::newRow("bmp ohne Punkt") << "skizzexbmp" << true;
-    QTest::newRow("nur die Endung") << "bmp" << true;
-    QTest::newRow("jpeg") << "photo.jpeg" << false;
-    QTest::newRow("png") << "photo.png" << false;
-    QTest::newRow("Endung mitten im Namen") << "a.jpg.txt" << false;
-    QTest::newRow("zu kurz") << "pg" << false;
-}
-
-void TestSchneider::istBilddatei()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, bild);
-    QCOMPARE(schnitt::istBilddatei(name), bild);
-}
-
-void TestSchneider::stapelListe()
-{
-    for (const char* name : {"c.Bmp", "a.gif", "b.JPG", "dxbmp", "e.jpeg", "f.png", "g.txt",
-                             ".versteckt.jpg", "zz.jpg.bak"})
-        QVERIFY(!testbilder::schreiben(m_quellen, name, "x").isEmpty());
-    QVERIFY(QDir(m_quellen).mkpath("h.jpg"));
-    QVERIFY(!testbilder::schreiben(m_quellen + "/h.jpg", "innen.jpg", "x").isEmpty());
-
-    QCOMPARE(bilderFuerStapel(m_quellen),
-             QStringList({".versteckt.jpg", "a.gif", "b.JPG", "c.Bmp", "dxbmp"}));
-    QVERIFY(bilderFuerStapel(m_tmp->filePath("fehlt")).isEmpty());
-}
 
 QTEST_GUILESS_MAIN(TestSchneider)
 #include "tst_schneider.moc"

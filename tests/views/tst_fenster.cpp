@@ -1,0 +1,486 @@
+// The window as a user meets it: the preview with its frames, single cuts
+// with Enter, batches and headings; and damaged or odd picture files through
+// the preview, the single cut and the batch. Each gives its one clear line or
+// the right views, the window stays usable, the batch goes on, and no file
+// claiming a huge size is ever allocated.
+
+#include "app/Form1.h"
+#include "views/Meldungen.h"
+#include "views/Overlay.h"
+
+#include "Dialoghelfer.h"
+#include "Formhelfer.h"
+#include "Testbilder.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace formhelfer;
+namespace meldung = schnitt::meldung;
+
+namespace {
+
+// Links only, larger than the 1 × 1 picture and smaller than the others.
+const QRect Links(0, 0, 40, 30);
+
+struct Fall
+{
+    QString name;
+    QByteArray inhalt;
+    QString grund; // empty: the picture is good
+};
+
+// A GIF of several hundred frames; only the first one counts.
+QByteArray vieleBilder(int anzahl)
+{
+    constexpr qsizetype Kopf = 13 + 3 * 256; // header, screen, global colour table
+    QByteArray gif;
+    for (int i = 0; i < anzahl; ++i) {
+        const QByteArray einzeln = testbilder::gifKodieren(
+            testbilder::mitPalette(testbilder::fotoaehnlich(64, 48, quint32(100 + i)), false));
+        if (i == 0)
+            gif = einzeln.left(Kopf);
+        gif += einzeln.sliced(Kopf, einzeln.size() - Kopf - 1);
+    }
+    return gif + ';';
+}
+
+// Built once: the GIF of many frames takes a moment.
+const QList<Fall>& faelle()
+{
+    static const QList<Fall> alle = [] {
+        const QImage foto = testbilder::fotoaehnlich(64, 48, 7);
+        const QByteArray jpeg = testbilder::kodieren(foto, "JPEG", 90);
+        return QList<Fall>{
+            {u"leer.jpg"_qs, {}, meldung::GrundLeer.toString()},
+            {u"halb.jpg"_qs, jpeg.left(jpeg.size() / 2), meldung::GrundUnvollstaendig.toString()},
+            {u"text.gif"_qs, "Dies ist kein Bild.\r\n", meldung::GrundFormat.toString()},
+            {u"riesig.bmp"_qs, testbilder::bmpKopf(60000, 60000),
+             meldung::GrundUnvollstaendig.toString()},
+            {u"riesig.gif"_qs, testbilder::gifKopf(60000, 60000),
+             meldung::GrundZuGross.arg(u"60000", u"60000", u"1024")},
+            {u"viele.gif"_qs, vieleBilder(300), {}},
+            {u"punkt.bmp"_qs, testbilder::kodieren(testbilder::fotoaehnlich(1, 1, 3), "BMP"), {}},
+            {u"GROSS.JPG"_qs, jpeg, {}},
+        };
+    }();
+    return alle;
+}
+
+// The Links view as it must come out: the source pixels, white where the
+// rectangle leaves the picture.
+QImage sollAnsicht(const QString& quelle)
+{
+    const QImage bild = QImage(quelle).convertToFormat(QImage::Format_RGB32);
+    QImage soll(Links.size(), QImage::Format_RGB32);
+    soll.fill(Qt::white);
+    for (int y = 0; y < soll.height(); ++y)
+        for (int x = 0; x < soll.width(); ++x)
+            if (bild.valid(x, y))
+                soll.setPixel(x, y, bild.pixel(x, y));
+    return soll;
+}
+
+QString ansicht(const QString& name)
+{
+    return name.chopped(4) + u"_L.bmp"_qs;
+}
+
+const QString R20(20, u'=');
+const QString R30(30, u'=');
+
+// Sized for pictures of 1140 × 855.
+QByteArray beispielConfig()
+{
+    return konfiguration(u"Vorwärts"_qs, 0, 150, 840, 705) +
+           konfiguration(u"Links"_qs, 0, 0, 150, 705) +
+           konfiguration(u"Rechts"_qs, 0, 990, 150, 705) +
+           konfiguration(u"Zurück"_qs, 705, 0, 1140, 150);
+}
+
+qint64 spitzeKB()
+{
+    QFile status(u"/proc/self/status"_qs);
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& zeile : status.readAll().split('\n'))
+        if (zeile.startsWith("VmHWM:"))
+            return zeile.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+} // namespace
+
+class TestFenster final : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_prog;
+    QTemporaryDir m_bilder;
+
+    QString ausgabe(const QString& name = {}) const
+    {
+        return m_prog.filePath(u"ausgeschnitten/"_qs + name);
+    }
+    QStringList zeilenFuer(const Fall& f, bool geschnitten) const
+    {
+        if (!f.grund.isEmpty())
+            return {meldung::NichtGeladen.arg(f.name, f.grund)};
+        if (!geschnitten)
+            return {f.name + u" geladen..."_qs, u"Frames neu berechnet..."_qs};
+        return {R20, f.name + u':', u"Bild LINKS erstellt"_qs};
+    }
+    void pruefeAnsicht(const Fall& f)
+    {
+        if (f.grund.isEmpty()) {
+            QCOMPARE(testbilder::ersterUnterschied(QImage(ausgabe(ansicht(f.name))),
+                                                   sollAnsicht(m_bilder.filePath(f.name))),
+                     QString());
+        } else {
+            QVERIFY(!QFile::exists(ausgabe(ansicht(f.name))));
+        }
+    }
+
+    QLabel* rahmen(const Form1& form, int i)
+    {
+        return form.findChild<QLabel*>(QStringLiteral("Rahmen_%1").arg(i));
+    }
+    QCheckBox* check(const Form1& form, int i)
+    {
+        return form.findChild<QCheckBox*>(QStringLiteral("Check%1").arg(i));
+    }
+    void bild(const QString& name, int w, int h)
+    {
+        testbilder::schreiben(m_bilder.path(), name,
+                              testbilder::kodieren(testbilder::fotoaehnlich(w, h, 7), "BMP"));
+    }
+    void ankreuzen(Form1& form, const char* name)
+    {
+        // Aimed at the box itself: only the box and its caption take the click.
+        auto* box = form.findChild<QCheckBox*>(QLatin1String(name));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
+    void bild(const QString& name, const QByteArray& inhalt)
+    {
+        QVERIFY(!testbilder::schreiben(m_bilder.path(), name, inhalt).isEmpty());
+    }
+    void config(const QByteArray& inhalt)
+    {
+        schreibeDatei(m_prog.filePath(u"config.ini"_qs), inhalt);
+    }
+
+private slots:
+    void init()
+    {
+        for (QTemporaryDir* d : {&m_prog, &m_bilder}) {
+            QDir(d->path()).removeRecursively();
+            QDir().mkpath(d->path());
+        }
+        schreibeDatei(
+            m_prog.filePath(u"config.ini"_qs),
+            konfiguration(u"Links"_qs, Links.top(), Links.left(), Links.width(), Links.height()));
+    }
+
+    void vorschauUndEinzelschnitt_data()
+    {
+        QTest::addColumn<int>("nummer");
+        const QList<Fall>& alle = faelle();
+        for (int i = 0; i < alle.size(); ++i)
+            QTest::newRow(qPrintable(alle[i].name)) << i;
+    }
+
+    void vorschauUndEinzelschnitt()
+    {
+        QFETCH(int, nummer);
+        const Fall f = faelle().at(nummer);
+        testbilder::schreiben(m_bilder.path(), u"gut.bmp"_qs,
+                              testbilder::kodieren(testbilder::fotoaehnlich(120, 90, 1), "BMP"));
+        QVERIFY(!testbilder::schreiben(m_bilder.path(), f.name, f.inhalt).isEmpty());
+
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        bildDoppelklicken(form, m_bilder.path(), u"gut.bmp"_qs);
+        QVERIFY(form.bildgeladen);
+        const QSize vorher = form.findChild<QWidget*>(u"Picture1"_qs)->size();
+        form.findChild<QCheckBox*>(u"Check1"_qs)->setChecked(true);
+
+        qsizetype zeilen = protokollZeilen(form).size();
+        bildDoppelklicken(form, m_bilder.path(), f.name);
+        QCOMPARE(protokollZeilen(form).mid(zeilen), zeilenFuer(f, false));
+        QVERIFY(form.bildgeladen);
+        // A picture that failed leaves the one shown before in place.
+        if (!f.grund.isEmpty())
+            QCOMPARE(form.findChild<QWidget*>(u"Picture1"_qs)->size(), vorher);
+
+        zeilen = protokollZeilen(form).size();
+        form.Command1_Click();
+        QCOMPARE(protokollZeilen(form).mid(zeilen), zeilenFuer(f, true));
+        pruefeAnsicht(f);
+    }
+
+    void stapelGehtUeberAlleWeiter()
+    {
+        const QList<Fall>& alle = faelle();
+        for (const Fall& f : alle)
+            QVERIFY(!testbilder::schreiben(m_bilder.path(), f.name, f.inhalt).isEmpty());
+        const qint64 spitzeVorher = spitzeKB();
+
+        Form1 form(m_prog.path(), QUrl());
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        form.findChild<QCheckBox*>(u"Check1"_qs)->setChecked(true);
+        const qsizetype vorher = protokollZeilen(form).size();
+        form.Command6_Click();
+
+        QStringList erwartet;
+        for (const QString& name : QDir(m_bilder.path()).entryList(QDir::Files, QDir::Name)) {
+            const auto f = std::find_if(alle.begin(), alle.end(),
+                                        [&](const Fall& k) { return k.name == name; });
+            QVERIFY(f != alle.end());
+            erwartet += zeilenFuer(*f, true);
+            pruefeAnsicht(*f);
+        }
+        erwartet += {R20, u"Fertig!"_qs, R30};
+        QCOMPARE(protokollZeilen(form).mid(vorher), erwartet);
+        // Headers claiming 60000 × 60000 pixels (14 GB) never reach an
+        // allocation; everything else here is a few kilobytes.
+        if (spitzeVorher > 0)
+            QVERIFY2(spitzeKB() - spitzeVorher < 256 * 1024,
+                     qPrintable(QString::number(spitzeKB())));
+    }
+
+    void rechnung_data()
+    {
+        QTest::addColumn<QSize>("voll1");
+        QTest::addColumn<FrameRechteck>("r");
+        QTest::addColumn<QRect>("erwartet");
+        const QSize vorschau(630, 473);
+        QTest::newRow("Beispiel") << QSize(945, 946) << FrameRechteck{100, 60, 300, 200}
+                                  << QRect(40, 50, 200, 100);
+        QTest::newRow("gleich gross")
+            << vorschau << FrameRechteck{10, 20, 30, 40} << QRect(20, 10, 30, 40);
+        QTest::newRow("Breite 0") << QSize(945, 946) << FrameRechteck{100, 60, 0, 200}
+                                  << QRect(40, 50, 0, 100);
+        QTest::newRow("Hoehe 0") << QSize(945, 946) << FrameRechteck{100, 60, 300, 0}
+                                 << QRect(40, 50, 200, 0);
+        QTest::newRow("negativ wird 0")
+            << QSize(945, 946) << FrameRechteck{-100, -60, -300, -2} << QRect(-40, -50, 0, 0);
+        QTest::newRow("ausserhalb")
+            << QSize(945, 946) << FrameRechteck{2000, 3000, 30, 20} << QRect(2000, 1000, 20, 10);
+    }
+    void rechnung()
+    {
+        QFETCH(QSize, voll1);
+        QFETCH(FrameRechteck, r);
+        QFETCH(QRect, erwartet);
+        QCOMPARE(overlay::aufPixel(overlay::skaliert(r, voll1, QSize(630, 473))), erwartet);
+    }
+
+    void vorschauUndBeispielrechnung()
+    {
+        // 941 x 942 pixels plus the box's frame give the full size 945 x 946.
+        config(konfiguration(u"Vorwärts"_qs, 100, 60, 300, 200) +
+               konfiguration(u"Rechts"_qs, 10, 10, 0, 50) +
+               konfiguration(u"Links"_qs, 10, 10, 50, 0) +
+               konfiguration(u"Zurück"_qs, 2000, 3000, 30, 20));
+        bild(u"gross.bmp"_qs, 941, 942);
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        check(form, 2)->setChecked(true);
+        bildDoppelklicken(form, m_bilder.path(), u"gross.bmp"_qs);
+
+        QCOMPARE(protokollZeilen(form).mid(3),
+                 (QStringList{u"gross.bmp geladen..."_qs, u"Frames neu berechnet..."_qs}));
+        QCOMPARE(form.findChild<QWidget*>(u"Picture1"_qs)->size(), QSize(945, 946));
+        QCOMPARE(rahmen(form, 0)->geometry(), QRect(40, 50, 200, 100));
+        QVERIFY(rahmen(form, 0)->isVisible());
+        // Rechts without width: hidden, its box disabled and cleared.
+        QVERIFY(!rahmen(form, 1)->isVisible());
+        QVERIFY(!check(form, 2)->isEnabled());
+        QVERIFY(!check(form, 2)->isChecked());
+        // Links with width but no height: a frame of height 0, its box usable.
+        QVERIFY(rahmen(form, 2)->isVisible());
+        QCOMPARE(rahmen(form, 2)->height(), 0);
+        QVERIFY(check(form, 1)->isEnabled());
+        // Zurück lies outside the visible preview, placed last, in front of all.
+        QCOMPARE(rahmen(form, 3)->geometry(), QRect(2000, 1000, 20, 10));
+        const QObjectList stapel = rahmen(form, 3)->parent()->children();
+        QCOMPARE(stapel.last(), rahmen(form, 3));
+        QVERIFY(stapel.indexOf(rahmen(form, 0)) >
+                stapel.indexOf(form.findChild<QObject*>(u"Ladebalken"_qs)));
+
+        QVERIFY(form.findChild<QLabel*>(u"Label1"_qs)->isHidden());
+        QVERIFY(knopf(form, u"Command1"_qs)->isEnabled());
+        QVERIFY(form.bildgeladen);
+    }
+
+    void umschaltenUndNeuLaden()
+    {
+        config(konfiguration(u"Vorwärts"_qs, 0, 0, 0, 10) +
+               konfiguration(u"Rechts"_qs, 0, 0, 5, 5));
+        bild(u"a.bmp"_qs, 100, 100);
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        bildDoppelklicken(form, m_bilder.path(), u"a.bmp"_qs);
+        QVERIFY(rahmen(form, 1)->isVisible());
+        QVERIFY(!rahmen(form, 0)->isVisible());
+
+        // Vorwärts has no frame, so the button shows all four, then hides all.
+        QTest::mouseClick(knopf(form, u"Command5"_qs), Qt::LeftButton);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(rahmen(form, i)->isVisible());
+        QCOMPARE(rahmen(form, 3)->geometry(), QRect(288, 144, 169, 41)); // design place
+        QTest::mouseClick(knopf(form, u"Command5"_qs), Qt::LeftButton);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(!rahmen(form, i)->isVisible());
+
+        // A new load shows the frames with a rectangle again.
+        bildDoppelklicken(form, m_bilder.path(), u"a.bmp"_qs);
+        QVERIFY(rahmen(form, 1)->isVisible());
+        QVERIFY(!rahmen(form, 0)->isVisible());
+    }
+
+    void verschwundenesBild()
+    {
+        config(konfiguration(u"Vorwärts"_qs, 0, 0, 10, 10));
+        bild(u"weg.bmp"_qs, 20, 20);
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        QFile::remove(m_bilder.filePath(u"weg.bmp"_qs));
+        form.findChild<QListWidget*>(u"File1"_qs)->setProperty("fileName", u"weg.bmp"_qs);
+        form.File1_DblClick();
+        QCOMPARE(protokollZeilen(form).mid(3), QStringList{u"Error: weg.bmp existiert nicht"_qs});
+        QVERIFY(!form.findChild<QLabel*>(u"Label1"_qs)->isHidden());
+        QVERIFY(!form.bildgeladen);
+    }
+
+    void einBildMitEnter()
+    {
+        config(beispielConfig());
+        bild(u"szene1.jpg"_qs,
+             testbilder::kodieren(testbilder::fotoaehnlich(1140, 855, 3), "JPEG", 90));
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        bildDoppelklicken(form, m_bilder.path(), u"szene1.jpg"_qs);
+        ankreuzen(form, "Check3"); // Vorwärts first: the order stays L, V
+        ankreuzen(form, "Check1");
+        const qsizetype vorher = protokollZeilen(form).size();
+        QTest::keyClick(&form, Qt::Key_Return);
+
+        QCOMPARE(protokollZeilen(form).mid(vorher),
+                 (QStringList{R20, u"szene1.jpg:"_qs, u"Bild LINKS erstellt"_qs,
+                              u"Bild VORWÄRTS erstellt"_qs}));
+        QCOMPARE(testbilder::inhalt(ausgabe()),
+                 (QStringList{u"szene1_L.bmp"_qs, u"szene1_V.bmp"_qs}));
+        // Against Qt's own decode of the same JPEG, with no tolerance.
+        const QImage dekodiert(m_bilder.filePath(u"szene1.jpg"_qs));
+        QCOMPARE(testbilder::ersterUnterschied(QImage(ausgabe(u"szene1_L.bmp"_qs)),
+                                               dekodiert.copy(0, 0, 150, 705)),
+                 QString());
+        QCOMPARE(testbilder::ersterUnterschied(QImage(ausgabe(u"szene1_V.bmp"_qs)),
+                                               dekodiert.copy(150, 0, 840, 705)),
+                 QString());
+        QVERIFY(form.letztedatei.isEmpty());
+
+        // A second single cut of the same picture writes its own heading again.
+        QTest::mouseClick(knopf(form, u"Command1"_qs), Qt::LeftButton);
+        QCOMPARE(protokollZeilen(form).mid(vorher + 4, 2), (QStringList{R20, u"szene1.jpg:"_qs}));
+    }
+
+    void stapel()
+    {
+        config(beispielConfig());
+        const QImage a = testbilder::mitPalette(testbilder::fotoaehnlich(1140, 855, 2), false);
+        const QImage b = testbilder::fotoaehnlich(1140, 855, 4);
+        bild(u"a.gif"_qs, testbilder::gifKodieren(a));
+        bild(u"b.BMP"_qs, testbilder::kodieren(b, "BMP"));
+        // Last, so the full-size box must take its whole size, though the
+        // batch decodes it only as far as the rectangles reach.
+        bild(u"c.jpg"_qs, testbilder::kodieren(testbilder::fotoaehnlich(2000, 1500, 1), "JPEG"));
+        bild(u"d.png"_qs, testbilder::kodieren(b, "PNG"));
+        bild(u"e.jpeg"_qs, testbilder::kodieren(b, "JPEG"));
+        bild(u"notiz.txt"_qs, "kein Bild");
+
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        ankreuzen(form, "Check1");
+        ankreuzen(form, "Check3");
+        const qsizetype vorher = protokollZeilen(form).size();
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+
+        QStringList erwartet;
+        for (const char* name : {"a.gif", "b.BMP", "c.jpg"})
+            erwartet << R20 << QLatin1String(name) + u":"_qs << u"Bild LINKS erstellt"_qs
+                     << u"Bild VORWÄRTS erstellt"_qs;
+        erwartet << R20 << u"Fertig!"_qs << R30;
+        QCOMPARE(protokollZeilen(form).mid(vorher), erwartet);
+        QCOMPARE(testbilder::inhalt(ausgabe()),
+                 (QStringList{u"a_L.bmp"_qs, u"a_V.bmp"_qs, u"b_L.bmp"_qs, u"b_V.bmp"_qs,
+                              u"c_L.bmp"_qs, u"c_V.bmp"_qs}));
+        QCOMPARE(
+            testbilder::ersterUnterschied(QImage(ausgabe(u"a_L.bmp"_qs)), a.copy(0, 0, 150, 705)),
+            QString());
+        QCOMPARE(
+            testbilder::ersterUnterschied(QImage(ausgabe(u"b_V.bmp"_qs)), b.copy(150, 0, 840, 705)),
+            QString());
+        QCOMPARE(testbilder::ersterUnterschied(
+                     QImage(ausgabe(u"c_V.bmp"_qs)),
+                     QImage(m_bilder.filePath(u"c.jpg"_qs)).copy(150, 0, 840, 705)),
+                 QString());
+        QCOMPARE(form.letztedatei, u"c.jpg"_qs);
+        QCOMPARE(form.findChild<QWidget*>(u"Picture1"_qs)->size(), QSize(2004, 1504));
+
+        // The next batch starts with another picture than the one cut last.
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+        QCOMPARE(protokollZeilen(form).mid(vorher + erwartet.size(), 2),
+                 (QStringList{R20, u"a.gif:"_qs}));
+    }
+
+    void schreibgeschuetzterProgrammordner()
+    {
+        config(beispielConfig());
+        // Even run by an administrator, a folder without write permission stays untouched.
+        bild(u"a.bmp"_qs, testbilder::kodieren(testbilder::fotoaehnlich(1140, 855, 2), "BMP"));
+        Form1 form(m_prog.path(), QUrl());
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        form.findChild<QCheckBox*>(u"Check1"_qs)->setChecked(true);
+        QFile::setPermissions(m_prog.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        form.Command6_Click();
+        QFile::setPermissions(m_prog.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ExeOwner);
+        QVERIFY(!QFileInfo::exists(ausgabe()));
+        const QStringList zeilen = protokollZeilen(form);
+        QVERIFY(zeilen.at(zeilen.size() - 4).startsWith(u"Error: a.bmp"_qs));
+        QVERIFY(zeilen.filter(u"erstellt"_qs).isEmpty());
+    }
+
+    void einzelschnittOhneDatei()
+    {
+        config(beispielConfig());
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        form.letztedatei = u"vorher.jpg"_qs;
+        bild(u"weg.jpg"_qs, "x");
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        form.findChild<QListWidget*>(u"File1"_qs)->setProperty("fileName", u"weg.jpg"_qs);
+        QFile::remove(m_bilder.filePath(u"weg.jpg"_qs));
+        ankreuzen(form, "Check1");
+        QTest::keyClick(&form, Qt::Key_Enter);
+        QCOMPARE(protokollZeilen(form).last(), u"weg.jpgexistiert nicht"_qs);
+        QCOMPARE(form.letztedatei, u"vorher.jpg"_qs);
+        QVERIFY(!QFileInfo::exists(ausgabe()));
+    }
+};
+
+QTEST_MAIN(TestFenster)
+#include "tst_fenster.moc"
