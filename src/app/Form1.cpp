@@ -45,6 +45,7 @@ Form1::Form1(const QString& programmordner, const QUrl& updateserver, QWidget* p
     frameslots::alleLeeren();
     steuerelementeAnlegen();
     m_form3 = new Form3(m_programmordner, m_updateserver, this);
+    m_uebergabeTimer = m_form3->findChild<QObject*>(QStringLiteral("Timer1"));
 
     connect(Dir1, &VerzeichnisListe::pathChanged, this, &Form1::Dir1_Change);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
@@ -184,6 +185,11 @@ void Form1::nachricht(const QString& text)
 
 bool Form1::eventFilter(QObject* objekt, QEvent* ereignis)
 {
+    // While views are being cut, the event loop turns for repaints and timers.
+    // The update hand-over would end the program in the middle of the cut, so
+    // its tick is held back; the timer stays armed and ticks again later.
+    if (m_schneidet && ereignis->type() == QEvent::Timer && objekt == m_uebergabeTimer)
+        return true;
     if (ereignis->type() != QEvent::KeyPress)
         return QWidget::eventFilter(objekt, ereignis);
     auto* w = qobject_cast<QWidget*>(objekt);

@@ -101,6 +101,8 @@ private:
     QUrl m_updateserver;
     std::function<void()> m_beenden;
     Form3* m_form3 = nullptr;
+    QObject* m_uebergabeTimer = nullptr; // the update hand-over timer of Form3
+    bool m_schneidet = false;            // views are being cut
 
     // Controls, named as in the designer.
     Bildfeld* Picture1 = nullptr;

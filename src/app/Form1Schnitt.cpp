@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 
 std::array<std::optional<FrameRechteck>, 4> Form1::angehakt() const
 {
@@ -36,6 +37,7 @@ void Form1::schnittZeigen(const QStringList& zeilen, const QImage& bild, QSize v
 void Form1::schneideBilder(const QString& ordner, const QStringList& namen)
 {
     const QList<schnitt::Schnitt> schnitte = schnitt::schnitteFuer(angehakt());
+    const QScopedValueRollback schneidet(m_schneidet, true);
     const bool mitFortschritt = namen.size() > 1;
     if (mitFortschritt)
         fortschrittZeigen(0, static_cast<int>(namen.size()));

@@ -5,6 +5,7 @@
 // claiming a huge size is ever allocated.
 
 #include "app/Form1.h"
+#include "update/Form3.h"
 #include "views/Meldungen.h"
 #include "views/Overlay.h"
 
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -479,6 +481,27 @@ private slots:
         QCOMPARE(protokollZeilen(form).last(), u"weg.jpgexistiert nicht"_qs);
         QCOMPARE(form.letztedatei, u"vorher.jpg"_qs);
         QVERIFY(!QFileInfo::exists(ausgabe()));
+    }
+
+    void uebergabeWartetAufDenStapel()
+    {
+        // An armed update hand-over that falls due during a batch waits for its end.
+        for (int i = 0; i < 12; ++i)
+            bild(QStringLiteral("s%1.bmp").arg(i, 2, 10, QChar(u'0')), 1140, 855);
+        Form1 form(m_prog.path(), QUrl());
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        check(form, 1)->setChecked(true);
+        int beendet = 0;
+        bool waehrendDesStapels = false;
+        form.setzeBeenden([&] {
+            ++beendet;
+            waehrendDesStapels = !protokollZeilen(form).contains(u"Fertig!"_qs);
+        });
+        form.form3()->findChild<QTimer*>(u"Timer1"_qs)->start(1);
+        form.Command6_Click();
+        QTRY_COMPARE(beendet, 1);
+        QVERIFY(!waehrendDesStapels);
+        QCOMPARE(protokollZeilen(form).filter(u"Bild LINKS erstellt"_qs).size(), 12);
     }
 };
 
