@@ -8,6 +8,7 @@
 #include "config/FrameSlots.h"
 #include "config/Profil.h"
 #include "update/Form3.h"
+#include "views/Meldungen.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,8 +24,6 @@
 
 namespace {
 
-const QString Regel20 = QString(20, u'=');
-const QString Regel30 = QString(30, u'=');
 const QString Anwendungstitel = QStringLiteral("Sichtwerk");
 
 void sofortBeenden()
@@ -86,10 +85,10 @@ void Form1::Form_Load()
     File1->setPattern(QStringLiteral("*.bmp;*.jpg;*.gif"));
     File2->setPath(m_programmordner);
 
-    Text1->setText(Regel30);
+    Text1->setText(schnitt::meldung::Schlusslinie.toString());
     SchreibProtokoll(QStringLiteral("Programmversion ") + Version->text() +
                      QStringLiteral(" initialisiert..."));
-    SchreibProtokoll(Regel30);
+    SchreibProtokoll(schnitt::meldung::Schlusslinie.toString());
 
     entferneAltesUpdateSkript(m_programmordner);
     m_form3->setzeLaufendeVersion(Version->text());
