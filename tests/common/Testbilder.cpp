@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace testbilder {
 
@@ -74,36 +75,60 @@ void le32(QByteArray& d, quint32 v)
     le16(d, quint16(v >> 16));
 }
 
-// LZW with nothing but literal codes: a clear code every 200 pixels keeps the
-// code width at 9 bits, which every decoder must accept.
-QByteArray lzwLiterale(const QImage& indiziert)
+// GIF's variable-width LZW, codes packed from the least significant bit.
+// Code widths and the table reset follow the common encoders, so every
+// decoder reads the result.
+QByteArray lzw(const QImage& bild)
 {
-    constexpr quint32 Loeschen = 256, Ende = 257;
+    constexpr int Loeschen = 256, Ende = 257, Erster = 258, Grenze = 4095;
+    std::vector<qint16> tabelle(size_t(4096) * 256, -1);
+    int naechster = Erster;
+    int breite = 9;
     QByteArray bytes;
     quint32 puffer = 0;
     int bits = 0;
-    auto code = [&](quint32 c) {
-        puffer |= c << bits;
-        bits += 9;
+    auto ausgeben = [&](int code) {
+        puffer |= quint32(code) << bits;
+        bits += breite;
         while (bits >= 8) {
             bytes.append(char(puffer & 0xFF));
             puffer >>= 8;
             bits -= 8;
         }
+        if (naechster >= (1 << breite) && breite < 12)
+            ++breite;
     };
-    int zaehler = 0;
-    code(Loeschen);
-    for (int y = 0; y < indiziert.height(); ++y) {
-        const uchar* zeile = indiziert.constScanLine(y);
-        for (int x = 0; x < indiziert.width(); ++x) {
-            if (zaehler++ == 200) {
-                code(Loeschen);
-                zaehler = 1;
+
+    ausgeben(Loeschen);
+    int praefix = -1;
+    for (int y = 0; y < bild.height(); ++y) {
+        const uchar* zeile = bild.constScanLine(y);
+        for (int x = 0; x < bild.width(); ++x) {
+            const int c = zeile[x];
+            if (praefix < 0) {
+                praefix = c;
+                continue;
             }
-            code(zeile[x]);
+            qint16& eintrag = tabelle[size_t(praefix) * 256 + c];
+            if (eintrag >= 0) {
+                praefix = eintrag;
+                continue;
+            }
+            ausgeben(praefix);
+            if (naechster >= Grenze) {
+                ausgeben(Loeschen);
+                std::fill(tabelle.begin(), tabelle.end(), qint16(-1));
+                naechster = Erster;
+                breite = 9;
+            } else {
+                eintrag = qint16(naechster++);
+            }
+            praefix = c;
         }
     }
-    code(Ende);
+    if (praefix >= 0)
+        ausgeben(praefix);
+    ausgeben(Ende);
     if (bits > 0)
         bytes.append(char(puffer & 0xFF));
 
@@ -115,6 +140,12 @@ QByteArray lzwLiterale(const QImage& indiziert)
     }
     bloecke.append('\0');
     return bloecke;
+}
+
+void le16(QByteArray& d, int v)
+{
+    d.append(char(v & 0xFF));
+    d.append(char((v >> 8) & 0xFF));
 }
 
 } // namespace
@@ -147,7 +178,7 @@ QByteArray gifKodieren(const QImage& indiziert, int transparent)
     le16(d, quint16(indiziert.height()));
     d.append('\0');
     d.append(char(8));
-    d.append(lzwLiterale(indiziert));
+    d.append(lzw(indiziert));
     d.append(';');
     return d;
 }
