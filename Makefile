@@ -38,8 +38,10 @@ run: build
 	$(BUILD_DIR)/sichtwerk-beispiele $(BUILD_DIR)
 	$(BUILD_DIR)/Sichtwerk
 
+# The test share is printed after CTest's summary, also when a test failed.
 test: build
-	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@rc=0; (cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)) || rc=$$?; \
+	tools/testanteil; exit $$rc
 
 test-asan:
 	@$(MAKE) --no-print-directory deps DEPS="$(DEPS) libasan8 libubsan1"
