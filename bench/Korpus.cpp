@@ -1,7 +1,5 @@
 #include "Korpus.h"
 
-#include "Testbilder.h"
-
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -240,11 +238,105 @@ QImage indiziert(const QImage& bild)
     return ergebnis;
 }
 
+// GIF's variable-width LZW, codes packed from the least significant bit.
+// Code widths and the table reset follow the common encoders, so every
+// decoder reads the result.
+QByteArray lzw(const QImage& bild)
+{
+    constexpr int Loeschen = 256, Ende = 257, Erster = 258, Grenze = 4095;
+    std::vector<qint16> tabelle(size_t(4096) * 256, -1);
+    int naechster = Erster;
+    int breite = 9;
+    QByteArray bytes;
+    quint32 puffer = 0;
+    int bits = 0;
+    auto ausgeben = [&](int code) {
+        puffer |= quint32(code) << bits;
+        bits += breite;
+        while (bits >= 8) {
+            bytes.append(char(puffer & 0xFF));
+            puffer >>= 8;
+            bits -= 8;
+        }
+        if (naechster >= (1 << breite) && breite < 12)
+            ++breite;
+    };
+
+    ausgeben(Loeschen);
+    int praefix = -1;
+    for (int y = 0; y < bild.height(); ++y) {
+        const uchar* zeile = bild.constScanLine(y);
+        for (int x = 0; x < bild.width(); ++x) {
+            const int c = zeile[x];
+            if (praefix < 0) {
+                praefix = c;
+                continue;
+            }
+            qint16& eintrag = tabelle[size_t(praefix) * 256 + c];
+            if (eintrag >= 0) {
+                praefix = eintrag;
+                continue;
+            }
+            ausgeben(praefix);
+            if (naechster >= Grenze) {
+                ausgeben(Loeschen);
+                std::fill(tabelle.begin(), tabelle.end(), qint16(-1));
+                naechster = Erster;
+                breite = 9;
+            } else {
+                eintrag = qint16(naechster++);
+            }
+            praefix = c;
+        }
+    }
+    if (praefix >= 0)
+        ausgeben(praefix);
+    ausgeben(Ende);
+    if (bits > 0)
+        bytes.append(char(puffer & 0xFF));
+
+    QByteArray bloecke;
+    for (qsizetype i = 0; i < bytes.size(); i += 255) {
+        const QByteArray teil = bytes.mid(i, 255);
+        bloecke.append(char(teil.size()));
+        bloecke.append(teil);
+    }
+    bloecke.append('\0');
+    return bloecke;
+}
+
+void le16(QByteArray& d, int v)
+{
+    d.append(char(v & 0xFF));
+    d.append(char((v >> 8) & 0xFF));
+}
+
 } // namespace
 
 QByteArray alsGif(const QImage& bild)
 {
-    return testbilder::gifKodieren(indiziert(bild));
+    const QImage idx = indiziert(bild);
+    QByteArray d("GIF89a");
+    le16(d, idx.width());
+    le16(d, idx.height());
+    d.append(char(0xF7)); // global table of 256 entries
+    d.append('\0');
+    d.append('\0');
+    for (QRgb c : idx.colorTable()) {
+        d.append(char(qRed(c)));
+        d.append(char(qGreen(c)));
+        d.append(char(qBlue(c)));
+    }
+    d.append(',');
+    le16(d, 0);
+    le16(d, 0);
+    le16(d, idx.width());
+    le16(d, idx.height());
+    d.append('\0');
+    d.append(char(8));
+    d.append(lzw(idx));
+    d.append(';');
+    return d;
 }
 
 QList<Eintrag> inhalt()

@@ -105,8 +105,7 @@ private slots:
         // Same base name as a.jpg and earlier by name: a.jpg's views must
         // win, also over the large BMP that takes longest.
         quelle("a.bmp", testbilder::kodieren(testbilder::fotoaehnlich(1600, 1200, 9), "BMP"));
-        quelle("a.gif", testbilder::gifKodieren(testbilder::mitPalette(klein, true),
-                                                testbilder::TransparenterIndex));
+        quelle("a.gif", testbilder::testdatei("szene.gif"));
         quelle("B.BMP", testbilder::kodieren(klein, "BMP"));
         quelle("b.jpg", jpeg(testbilder::fotoaehnlich(333, 257, 3), 85, true));
         quelle(
@@ -114,9 +113,8 @@ private slots:
             jpeg(testbilder::fotoaehnlich(410, 300, 4).convertToFormat(QImage::Format_Grayscale8),
                  90));
         quelle("d.jpg", jpeg(testbilder::fotoaehnlich(517, 389, 5), 100));
-        quelle("e.jpg",
-               testbilder::jpegMitDrehung(jpeg(testbilder::fotoaehnlich(400, 300, 6), 80), 6,
-                                          jpeg(testbilder::fotoaehnlich(16, 12, 7), 50)));
+        quelle("e.jpg", testbilder::testdatei("gedreht.jpg"));
+        quelle("f.jpg", testbilder::testdatei("neustart.jpg"));
         quelle("kaputt.jpg", "kein Bild");
         const QByteArray ganz = jpeg(gross, 75);
         quelle("halb.jpg", ganz.left(ganz.size() / 2));
