@@ -6,13 +6,42 @@
 #include "config/Profil.h"
 
 #include "Dialoghelfer.h"
+#include "Formhelfer.h"
 #include "Testbilder.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace profildatei;
+using formhelfer::konfiguration;
+
+namespace {
+
+// Bytes as written, NULs included.
+template <qsizetype N> QByteArray roh(const char (&text)[N])
+{
+    return QByteArray(text, N - 1);
+}
+
+QByteArray muell(qsizetype laenge)
+{
+    QByteArray b(laenge, '\0');
+    QRandomGenerator zufall(1252);
+    zufall.fillRange(reinterpret_cast<quint32*>(b.data()), laenge / 4);
+    return b;
+}
+
+QByteArray alleVier()
+{
+    return konfiguration(u"Vorwärts"_qs, 0, 150, 840, 705) +
+           konfiguration(u"Links"_qs, 0, 0, 150, 705) +
+           konfiguration(u"Rechts"_qs, 0, 990, 150, 705) +
+           konfiguration(u"Zurück"_qs, 705, 0, 1140, 150);
+}
+
+} // namespace
 
 class TestProfil final : public QObject
 {
@@ -27,6 +56,7 @@ private slots:
         QTest::addColumn<QString>("erwartet");
 
         const QByteArray datei = "[Links]\r\nTop=5\r\n Blanks =  7 \r\nZitat=\"a b\"\r\n;Alt=1\r\n"
+                                 "Leer=\"\"\r\nBlank=   \r\n"
                                  "[Rechts]\nTop=6\n";
         QString namen;
         QByteArray lang = "[Namen]\r\n";
@@ -42,6 +72,8 @@ private slots:
         zeile("nur LF", datei, u"Rechts"_qs, u"Top"_qs, u"6"_qs);
         zeile("Blanks fallen weg", datei, u"Links"_qs, u"Blanks"_qs, u"7"_qs);
         zeile("Anführungszeichen fallen weg", datei, u"Links"_qs, u"Zitat"_qs, u"a b"_qs);
+        zeile("nur Anführungszeichen", datei, u"Links"_qs, u"Leer"_qs, u""_qs);
+        zeile("nur Blanks", datei, u"Links"_qs, u"Blank"_qs, u""_qs);
         zeile("Kommentar", datei, u"Links"_qs, u"Alt"_qs, {});
         zeile("Sektion fehlt", datei, u"Zurück"_qs, u"Top"_qs, {});
         zeile("300 Zeichen lesen sich als 254", "[A]\r\nk=" + QByteArray(300, 'x'), u"A"_qs,
@@ -118,6 +150,83 @@ private slots:
         QCOMPARE(form.rechteck(Richtung::Links), FrameRechteck{});
         QCOMPARE(form.rechteck(Richtung::Rechts), FrameRechteck{});
         QCOMPARE(form.rechteck(Richtung::Zurueck), (FrameRechteck{1, 2, 3, 0}));
+    }
+
+    // Frame configuration files as they turn up in practice: damaged, huge,
+    // with foreign line ends, written as UTF-8, or gone. Loading one shows
+    // nothing, writes nothing, leaves its bytes as they were, and every value
+    // that cannot be read is 0.
+    void kaputteKonfiguration_data()
+    {
+        QTest::addColumn<QByteArray>("inhalt");
+        QTest::addColumn<bool>("geloescht");
+        // Vorwärts, Links, Rechts, Zurück, each Top, Left, Width, Height.
+        QTest::addColumn<QList<int>>("erwartet");
+        const QList<int> null(16, 0);
+        const QByteArray megabyte(1 << 20, '7');
+
+        QTest::newRow("Müll, dann eine gültige Sektion")
+            << muell(4096) + "\r\n" + konfiguration(u"Links"_qs, 1, 2, 3, 4) << false
+            << QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("Zeilen von 1 MB")
+            << ";" + megabyte + "\r\n" + konfiguration(u"Links"_qs, 1, 2, 3, 4) +
+                   "[Rechts]\r\nWidth=" + megabyte + "\r\nTop=5\r\n"
+            << false << QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 5, 0, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("NUL-Bytes")
+            << roh("[Links]\r\nTop=\0\r\nLeft=2\0\r\nWid\0th=9\r\nWidth=150\r\n\0\0\r\n"
+                   "Height=705\r\n[Rech\0ts]\r\nWidth=5\r\n")
+            << false << QList<int>{0, 0, 0, 0, 0, 0, 150, 705, 0, 0, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("ohne Zeilenenden")
+            << QByteArray("[Links]Top=1 Left=2 Width=3 Height=4 [Rechts] Width=5") << false << null;
+        QTest::newRow("gemischte Zeilenenden")
+            << QByteArray("[Links]\rTop=1\nLeft=2\r\nWidth=3\n\rHeight=4\r[Rechts]\nWidth=5")
+            << false << QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 0, 0, 5, 0, 0, 0, 0, 0};
+        // The first section of a name counts, and in it the first key.
+        QTest::newRow("doppelte Sektionen und Schlüssel")
+            << QByteArray("[Links]\r\nWidth=150\r\nwidth=99\r\nTop=1\r\n[Rechts]\r\nWidth=7\r\n"
+                          "[LINKS]\r\nHeight=705\r\nWidth=1\r\n")
+            << false << QList<int>{0, 0, 0, 0, 1, 0, 150, 0, 0, 0, 7, 0, 0, 0, 0, 0};
+        // The file is Windows-1252: "ä" written as UTF-8 reads as "Ã¤", so
+        // "[Vorwärts]" and "[Zurück]" are other sections then.
+        QTest::newRow("UTF-8 mit Umlauten")
+            << QString::fromLatin1(alleVier()).toUtf8() << false
+            << QList<int>{0, 0, 0, 0, 0, 0, 150, 705, 0, 990, 150, 705, 0, 0, 0, 0};
+        QTest::newRow("UTF-8 mit Bytereihenfolgemarke")
+            << "\xEF\xBB\xBF" + konfiguration(u"Links"_qs, 1, 2, 3, 4) +
+                   QStringLiteral("[Zurück]\r\nWidth=9\r\n").toUtf8()
+            << false << QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("nach dem Einlesen gelöscht") << alleVier() << true << null;
+    }
+
+    void kaputteKonfiguration()
+    {
+        QFETCH(QByteArray, inhalt);
+        QFETCH(bool, geloescht);
+        QFETCH(QList<int>, erwartet);
+
+        QTemporaryDir dir;
+        const QString pfad = dir.filePath(u"config.ini"_qs);
+        schreibeDatei(pfad, inhalt);
+        // Slot 1 takes "config.ini" at start; HolConfig reads it again.
+        Form1 form(dir.path(), QUrl());
+        if (geloescht)
+            QVERIFY(QFile::remove(pfad));
+        form.HolConfig(1);
+
+        QList<int> ist;
+        for (const RichtungsInfo& r : richtungen) {
+            const FrameRechteck f = form.rechteck(r.richtung);
+            ist << f.top << f.left << f.width << f.height;
+        }
+        QCOMPARE(ist, erwartet);
+        QCOMPARE(protokollZeilen(form).size(), 3); // the start lines only
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 geloescht ? QStringList() : QStringList{u"config.ini"_qs});
+        if (!geloescht) {
+            QFile datei(pfad);
+            QVERIFY(datei.open(QIODevice::ReadOnly));
+            QCOMPARE(datei.readAll(), inhalt);
+        }
     }
 };
 

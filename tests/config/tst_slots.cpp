@@ -3,6 +3,7 @@
 
 #include "app/Form1.h"
 #include "config/FrameSlots.h"
+#include "update/Form3.h"
 
 #include "Dialoghelfer.h"
 #include "Formhelfer.h"
@@ -133,6 +134,12 @@ private slots:
         QCOMPARE(form.Links_W, qint16(5));
         QVERIFY(hervorgehoben(knopf(form, u"Command7_4"_qs)));
         QVERIFY(!hervorgehoben(eins));
+        // Keys typed into another window are not the main window's commands.
+        QTest::keyClick(form.form3(), Qt::Key_2);
+        QCOMPARE(form.Links_W, qint16(5));
+        taste(form, Qt::Key_1);
+        QCOMPARE(protokollZeilen(form).last(), u"Frame 1 wurde ausgewählt"_qs);
+        QCOMPARE(form.Links_W, qint16(70));
     }
 
     void ueberschreibenUndEscape()

@@ -42,6 +42,7 @@ private slots:
         QTest::newRow("BMP") << "foto.bmp" << testbilder::kodieren(foto, "BMP");
         QTest::newRow("JPEG") << "foto.jpg" << jpeg;
         QTest::newRow("GIF mit 300 Bildern") << "viele.gif" << testbilder::testdatei("viele.gif");
+        QTest::newRow("BMP mit RLE8") << "rle.bmp" << testbilder::testdatei("rle.bmp");
         QTest::newRow("JPEG mit Neustartmarken")
             << "neustart.jpg" << testbilder::testdatei("neustart.jpg");
         QTest::newRow("JPEG unter BMP-Namen") << "falsch.bmp" << jpeg;
