@@ -203,6 +203,8 @@ private slots:
         taste(form, Qt::Key_Return);
         QCOMPARE(protokollZeilen(form).last(), u"Bild LINKS erstellt"_qs);
         QVERIFY(QFile::exists(m_dir.filePath(u"ausgeschnitten/x_L.bmp"_qs)));
+        // A single cut leaves no "last picture": the next one repeats its heading.
+        QVERIFY(form.letztedatei.isEmpty());
 
         auto rahmenSichtbar = [&] { return form.findChild<QLabel*>(u"Rahmen_0"_qs)->isVisible(); };
         taste(form, Qt::Key_H);

@@ -96,10 +96,9 @@ private slots:
         QVERIFY(v.bild.width() >= std::min(ziel.width(), voll.width()));
         QVERIFY(v.bild.height() >= std::min(ziel.height(), voll.height()));
         // Decoded small, but the same picture: both reduced to a few pixels alike.
-        auto klein = [](const QImage& b) {
-            return b.scaled(16, 12, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        };
-        const QImage ist = klein(v.bild), soll = klein(QImage(pfad));
+        const QImage ist = v.bild.scaled(16, 12, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage soll =
+            QImage(pfad).scaled(16, 12, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         for (int i = 0; i < 16 * 12; ++i)
             QVERIFY(qAbs(qGray(ist.pixel(i % 16, i / 16)) - qGray(soll.pixel(i % 16, i / 16))) <=
                     12);

@@ -199,6 +199,10 @@ private slots:
         QVERIFY(zeilen[2].startsWith(u"Error: szene1.jpg"));
         QCOMPARE(testbilder::inhalt(ausgabe()), QStringList{"szene1_V.bmp"});
         QCOMPARE(testbilder::inhalt(m_programm), QStringList{"ausgeschnitten"});
+        // A picture named only by its extension has no base name for its views.
+        quelle("jpg", 3);
+        QCOMPARE(schneiden("jpg", AlleVier), QStringList{meldung::NameZuKurz.arg(u"jpg")});
+        QVERIFY(meldung::NameZuKurz.arg(u"jpg").startsWith(u"Error: jpg "));
     }
 
     void ausgabeordnerIstDatei()
@@ -254,38 +258,6 @@ private slots:
                                   nativ("szene1_Z.bmp"), meldung::GrundOrdnerSchreibgeschuetzt)}));
         QCOMPARE(testbilder::lesen(ausgabe("szene1_V.bmp")), vorher);
         QCOMPARE(testbilder::inhalt(ausgabe()), QStringList{"szene1_V.bmp"});
-    }
-
-    void stapelGehtWeiter()
-    {
-        quelle("a.jpg", 10);
-        // An earlier good cut of the picture that is broken now must survive.
-        const QByteArray jpeg = testbilder::lesen(quelle("b.jpg", 11));
-        QCOMPARE(schneiden("b.jpg", {{u'L', Links}}).size(), 3);
-        const QByteArray frueher = testbilder::lesen(ausgabe("b_L.bmp"));
-        testbilder::schreiben(m_quellen, "b.jpg", jpeg.left(jpeg.size() / 2));
-        m_letztedatei = QStringLiteral("vorher.jpg");
-        quelle("c.gif", 12, "GIF");
-        quelle("jpg", 13); // a picture to the batch, but no base name
-        for (const char* name : {"d.png", "e.jpeg", ".versteckt.jpg.bak"})
-            testbilder::schreiben(m_quellen, name, "x");
-        QVERIFY(QDir(m_quellen).mkpath("h.jpg"));
-
-        const QStringList namen = bilderFuerStapel(m_quellen);
-        QCOMPARE(namen, QStringList({"a.jpg", "b.jpg", "c.gif", "jpg"}));
-        QStringList protokoll;
-        for (const QString& name : namen)
-            protokoll += schneiden(name, {{u'L', Links}, {u'Z', Zurueck}});
-        QCOMPARE(protokoll,
-                 QStringList({Regel, "a.jpg:", "Bild LINKS erstellt", "Bild ZURÜCK erstellt",
-                              meldung::NichtGeladen.arg(u"b.jpg", meldung::GrundUnvollstaendig),
-                              Regel, "c.gif:", "Bild LINKS erstellt", "Bild ZURÜCK erstellt",
-                              meldung::NameZuKurz.arg(u"jpg")}));
-        QVERIFY(meldung::NameZuKurz.arg(u"jpg").startsWith(u"Error: jpg "));
-        QCOMPARE(m_letztedatei, QStringLiteral("c.gif"));
-        QCOMPARE(testbilder::lesen(ausgabe("b_L.bmp")), frueher);
-        QCOMPARE(testbilder::inhalt(ausgabe()),
-                 QStringList({"a_L.bmp", "a_Z.bmp", "b_L.bmp", "c_L.bmp", "c_Z.bmp"}));
     }
 };
 

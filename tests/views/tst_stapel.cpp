@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-#include <QtEndian>
 
 using namespace schnitt;
 
@@ -127,7 +126,10 @@ private slots:
         const QString programmA = m_tmp->filePath(QStringLiteral("nacheinander"));
         const QString programmB = m_tmp->filePath(QStringLiteral("parallel"));
         Lauf soll{{}, QStringLiteral("A.GIF"), {}, {}}, ist = soll;
+        quelle("weg.bmp", testbilder::kodieren(klein, "BMP"));
         const QStringList namen = bilderFuerStapel(m_quellen);
+        // Deleted between the listing and the cut.
+        QVERIFY(QFile::remove(QDir(m_quellen).filePath("weg.bmp")));
         for (const QString& name : namen)
             soll.protokoll +=
                 bildAusschneiden(m_quellen, name, schnitte, programmA, soll.letztedatei).zeilen;
@@ -142,7 +144,9 @@ private slots:
         QCOMPARE(ist.namen, namen);
         QCOMPARE(ist.protokoll, soll.protokoll);
         QCOMPARE(ist.letztedatei, soll.letztedatei);
-        QVERIFY(soll.protokoll.filter(QStringLiteral("Error: ")).size() >= 3);
+        QVERIFY(soll.protokoll.filter(QStringLiteral("Error: ")).size() >= 4);
+        QVERIFY(
+            soll.protokoll.contains(meldung::NichtGeladen.arg(u"weg.bmp", meldung::GrundFehlt)));
         QCOMPARE(ordnerUnterschied(ausgabe(programmA), ausgabe(programmB)), QString());
 
         // What the results carry: the picture's whole size and, where only a
@@ -194,26 +198,6 @@ private slots:
         QCOMPARE(verstoesse, QStringList());
     }
 
-    void geloeschtZwischenListeUndSchnitt()
-    {
-        for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
-            quelle(name, testbilder::kodieren(testbilder::fotoaehnlich(64, 48, 2), "BMP"));
-        const QStringList liste = bilderFuerStapel(m_quellen);
-        QVERIFY(QFile::remove(QDir(m_quellen).filePath("b.bmp")));
-        const QString programm = m_tmp->filePath(QStringLiteral("programm"));
-        QStringList protokoll;
-        QString letztedatei;
-        stapelSchneiden(m_quellen, liste, {{u'L', {0, 0, 40, 30}}}, programm,
-                        [&](Bildschnitt&& ergebnis, int, int) {
-                            protokoll += protokollieren(ergebnis, letztedatei);
-                        });
-        const QString r20(20, u'=');
-        QCOMPARE(protokoll, QStringList({r20, "a.bmp:", "Bild LINKS erstellt",
-                                         meldung::NichtGeladen.arg(u"b.bmp", meldung::GrundFehlt),
-                                         r20, "c.bmp:", "Bild LINKS erstellt"}));
-        QCOMPARE(testbilder::inhalt(ausgabe(programm)), QStringList({"a_L.bmp", "c_L.bmp"}));
-    }
-
     void direktWieUeberAnsicht_data()
     {
         QTest::addColumn<QPoint>("ursprung"); // where the decoded part lies
@@ -242,11 +226,6 @@ private slots:
         QVERIFY(bmp == testbilder::lesen(pfad));
         // And both are what Qt itself writes for that view: 24 bits, uncompressed.
         QVERIFY(bmp == testbilder::kodieren(ansicht, "BMP"));
-        const auto* b = reinterpret_cast<const uchar*>(bmp.constData());
-        QCOMPARE(qFromLittleEndian<qint32>(b + 18), qint32(rechteck.width));
-        QCOMPARE(qFromLittleEndian<qint32>(b + 22), qint32(rechteck.height));
-        QCOMPARE(qFromLittleEndian<quint16>(b + 28), quint16(24));
-        QCOMPARE(qFromLittleEndian<quint32>(b + 30), quint32(0));
     }
 };
 
