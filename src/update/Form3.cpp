@@ -1,11 +1,13 @@
 #include "Form3.h"
 
 #include "update/Rechteck.h"
+#include "update/Signatur.h"
 #include "update/UpdateListe.h"
 #include "update/VersionDatei.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -32,6 +34,7 @@ constexpr ServerDatei versionsDatei{u"/wandelbuch/Sichtwerk/version.txt", u"Vers
 constexpr ServerDatei programmDatei{u"/wandelbuch/Sichtwerk/Sichtwerk.txt", u"Sichtwerk.dxe"};
 constexpr ServerDatei skriptDatei{u"/wandelbuch/Sichtwerk/update.txt", update::skriptName};
 constexpr ServerDatei listenDatei{u"/wandelbuch/Sichtwerk/updatedata.txt", u"updatedata.txt"};
+constexpr ServerDatei manifestDatei{u"/wandelbuch/Sichtwerk/signatur.txt", update::manifestName};
 
 constexpr auto textErfolg = u"Update erfolgreich!";
 
@@ -61,6 +64,7 @@ Form3::Form3(const QString& programmordner, const QUrl& updateserver, QWidget* p
     : QWidget(parent, Qt::Window)
     , m_programmordner(programmordner)
     , m_updateserver(updateserver)
+    , m_schluessel(update::eingebauterSchluessel())
     , m_beenden(sofortBeenden)
 {
     setObjectName(QStringLiteral("Form3"));
@@ -127,6 +131,11 @@ void Form3::setzeDownloadGrenzen(const update::DownloadGrenzen& grenzen)
     m_grenzen = grenzen;
 }
 
+void Form3::setzeSchluessel(const QByteArray& schluessel)
+{
+    m_schluessel = schluessel;
+}
+
 QString Form3::imProgrammordner(const QString& name) const
 {
     return QDir::cleanPath(m_programmordner) + u'/' + name;
@@ -171,34 +180,108 @@ void Form3::Updateausfuehren()
         QMessageBox::Yes)
         return;
 
-    auto holen = [this](const ServerDatei& datei) {
+    QString grund;
+    const std::optional<QString> stufe = update::stufeAnlegen(m_programmordner, &grund);
+    if (!stufe) {
+        ablehnen(grund, {});
+        return;
+    }
+    auto inStufe = [&](const ServerDatei& datei) {
+        return *stufe + u'/' + QString::fromUtf16(datei.name);
+    };
+    auto holen = [&](const ServerDatei& datei, qint64 hoechstGroesse = -1) {
         QString fehler;
+        update::DownloadGrenzen grenzen = m_grenzen;
+        if (hoechstGroesse >= 0)
+            grenzen.hoechstGroesse = hoechstGroesse;
         const auto ergebnis = update::herunterladen(
-            update::serverUrl(m_updateserver, QString::fromUtf16(datei.serverpfad)),
-            imProgrammordner(QString::fromUtf16(datei.name)), m_grenzen, &fehler);
+            update::serverUrl(m_updateserver, QString::fromUtf16(datei.serverpfad)), inStufe(datei),
+            grenzen, &fehler);
         if (ergebnis != update::DownloadErgebnis::Erfolg)
             qWarning().noquote() << fehler;
         return ergebnis == update::DownloadErgebnis::Erfolg;
     };
 
     if (!holen(programmDatei)) {
-        fehlermeldung(QStringLiteral("Update fehlgeschlagen"));
+        ablehnen({}, *stufe);
         return;
     }
-    // Whether the script arrived is left to the hand-over: the server may
-    // deliver the files without one.
-    holen(skriptDatei);
-    if (holen(listenDatei))
-        Dateistufe(imProgrammordner(QString::fromUtf16(listenDatei.name)));
+    const bool mitSkript = holen(skriptDatei);
+    const bool mitListe = holen(listenDatei);
+    std::optional<update::Manifest> manifest;
+    if (!holen(manifestDatei, update::hoechstGroesseManifest)) {
+        grund = QStringLiteral("Updatefehler: keine Signatur auf dem Server");
+    } else {
+        QFile datei(inStufe(manifestDatei));
+        manifest = update::manifestPruefen(
+            datei.open(QIODevice::ReadOnly) ? datei.readAll() : QByteArray(), m_schluessel, &grund);
+    }
+    // A release signed for another version could be replayed in place of the
+    // one the check found, an older signed one in place of a newer.
+    if (manifest && (manifest->version != serverversion.trimmed() ||
+                     !update::istNeuer(manifest->version, m_laufendeVersion)))
+        grund = QStringLiteral("Updatefehler: die Signatur gilt für Version '%1', nicht für '%2'")
+                    .arg(manifest->version, serverversion.trimmed());
+    if (!grund.isEmpty()) {
+        ablehnen(grund, *stufe);
+        return;
+    }
+
+    // The list names what else to fetch, so it is checked before it is read.
+    // A file that is not there counts only when the signature names it.
+    QList<update::Platzierung> plan;
+    QStringList angekommen;
+    const std::pair<ServerDatei, bool> geholt[] = {
+        {programmDatei, true}, {skriptDatei, mitSkript}, {listenDatei, mitListe}};
+    for (const auto& [datei, da] : geholt) {
+        if (!da)
+            continue;
+        const QString name = QString::fromUtf16(datei.name);
+        if (grund.isEmpty())
+            grund = update::dateiAbweichung(*manifest, name, inStufe(datei));
+        angekommen.append(name);
+        // The list has done its work once its files are fetched.
+        if (name != QString::fromUtf16(listenDatei.name))
+            plan.append({inStufe(datei), imProgrammordner(name)});
+    }
+    if (grund.isEmpty() && mitListe) {
+        const QList<update::Platzierung> dateien = Dateistufe(inStufe(listenDatei), *stufe);
+        for (const update::Platzierung& p : dateien) {
+            const QString name = QFileInfo(p.quelle).fileName();
+            if (grund.isEmpty())
+                grund = update::dateiAbweichung(*manifest, name, p.quelle);
+            angekommen.append(name);
+        }
+        plan += dateien;
+    }
+    for (const auto& gelistet : manifest->dateien) {
+        if (grund.isEmpty() && !angekommen.contains(gelistet.first))
+            grund = update::fehlendeDatei(gelistet.first);
+    }
+    if (!grund.isEmpty() || !update::allePlatzieren(plan, *stufe, &grund)) {
+        ablehnen(grund, *stufe);
+        return;
+    }
+    update::stufeEntfernen(*stufe);
 
     Timer1->start();
     Timer2->start();
     Label1->setText(QString::fromUtf16(textErfolg));
 }
 
-void Form3::Dateistufe(const QString& listenPfad)
+void Form3::ablehnen(const QString& grund, const QString& stufe)
 {
-    int nummer = 1;
+    if (!grund.isEmpty())
+        qWarning().noquote() << grund;
+    if (!stufe.isEmpty())
+        update::stufeEntfernen(stufe);
+    // The progress of an update that ends here would only mislead.
+    hide();
+    fehlermeldung(QStringLiteral("Update fehlgeschlagen"));
+}
+
+QList<update::Platzierung> Form3::Dateistufe(const QString& listenPfad, const QString& stufe)
+{
     qint16 fertig = 0;
     const qint16 n = update::anzahlEintraege(listenPfad);
 
@@ -208,10 +291,10 @@ void Form3::Dateistufe(const QString& listenPfad)
     activateWindow();
     Label2->setText(QStringLiteral("Datei: 0/") + QString::number(n));
 
-    update::ListenEintrag eintrag;
-    do {
-        eintrag = update::leseEintrag(listenPfad, nummer);
-        ++nummer;
+    QList<update::Platzierung> plan;
+    const QList<update::ListenEintrag> eintraege = update::alleEintraege(listenPfad);
+    for (qsizetype i = 0; i < eintraege.size(); ++i) {
+        const update::ListenEintrag& eintrag = eintraege[i];
         // An entry without a name has nothing to fetch and nothing to move.
         if (eintrag.name.isEmpty())
             continue;
@@ -226,36 +309,47 @@ void Form3::Dateistufe(const QString& listenPfad)
             qWarning().noquote()
                 << QStringLiteral("Listeneintrag %1 abgelehnt: Name '%2' oder Ordner '%3' führt "
                                   "aus dem Programmordner heraus")
-                       .arg(nummer - 1)
+                       .arg(i + 1)
                        .arg(eintrag.name, eintrag.pfad);
             fehlermeldung(dateiFehlertext(eintrag.name));
             continue;
         }
 
+        // Each entry has a folder of its own, so that one name may go to two places.
+        const QString quelle = stufe + u'/' + QString::number(i + 1) + u'/' + eintrag.name;
+        QDir().mkpath(QFileInfo(quelle).path());
         QString fehler;
-        if (update::herunterladen(QUrl(eintrag.url), imProgrammordner(eintrag.name), m_grenzen,
-                                  &fehler) != update::DownloadErgebnis::Erfolg) {
+        if (update::herunterladen(QUrl(eintrag.url), quelle, m_grenzen, &fehler) !=
+            update::DownloadErgebnis::Erfolg) {
             qWarning().noquote() << fehler;
             fehlermeldung(dateiFehlertext(eintrag.name));
-        } else {
-            // A list whose only key name is too long for the reader counts no
-            // entries; the bar then stays as it is instead of dividing by 0.
-            if (n > 0)
-                Shape2->setzeBreite(static_cast<float>(static_cast<double>(Shape2->breite()) +
-                                                       100.0 / static_cast<double>(n)));
-            ++fertig;
-            Label2->setText(QStringLiteral("Datei: ") + QString::number(fertig) + u'/' +
-                            QString::number(n) + QStringLiteral(" '") + eintrag.name + u'\'');
+            continue;
         }
+        // A list whose only key name is too long for the reader counts no
+        // entries; the bar then stays as it is instead of dividing by 0.
+        if (n > 0)
+            Shape2->setzeBreite(static_cast<float>(static_cast<double>(Shape2->breite()) +
+                                                   100.0 / static_cast<double>(n)));
+        ++fertig;
+        Label2->setText(QStringLiteral("Datei: ") + QString::number(fertig) + u'/' +
+                        QString::number(n) + QStringLiteral(" '") + eintrag.name + u'\'');
 
-        if (ablage && update::inAblageVerschieben(m_programmordner, eintrag.name, *ablage,
-                                                  &fehler) == update::Verschiebung::Fehler) {
-            qWarning().noquote() << fehler;
-            fehlermeldung(dateiFehlertext(eintrag.name));
+        QString ziel = imProgrammordner(eintrag.name);
+        if (ablage) {
+            // A folder that a link leads out of the program folder gets
+            // nothing; the file stays in the program folder itself.
+            if (update::bleibtImProgrammordner(m_programmordner, ablage->ordner) &&
+                update::bleibtImProgrammordner(m_programmordner, ablage->datei)) {
+                ziel = ablage->datei;
+            } else {
+                qWarning().noquote() << QStringLiteral("'%1' liegt außerhalb des Programmordners")
+                                            .arg(QDir::toNativeSeparators(ablage->datei));
+                fehlermeldung(dateiFehlertext(eintrag.name));
+            }
         }
-    } while (!eintrag.url.isEmpty());
-
-    QFile::remove(listenPfad);
+        plan.append({quelle, ziel});
+    }
+    return plan;
 }
 
 void Form3::Timer1_Timer()

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "update/Download.h"
+#include "update/Stufe.h"
 #include "update/UpdateSkript.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -30,6 +33,9 @@ public:
     // the process ends at once, without any further handlers.
     void setzeBeenden(std::function<void()> beenden);
     void setzeDownloadGrenzen(const update::DownloadGrenzen& grenzen);
+    // The public key that every update must be signed with; by default the
+    // one built in. An empty key refuses every update.
+    void setzeSchluessel(const QByteArray& schluessel);
 
 public slots:
     // Asks the server for its version and, when it is newer, offers the
@@ -43,7 +49,8 @@ public slots:
 private:
     void Updateausfuehren();
     void HolVersion(const QString& Dateiname);
-    void Dateistufe(const QString& listenPfad);
+    QList<update::Platzierung> Dateistufe(const QString& listenPfad, const QString& stufe);
+    void ablehnen(const QString& grund, const QString& stufe);
     QString imProgrammordner(const QString& name) const;
     int frage(const QString& titel, const QString& text);
     void fehlermeldung(const QString& text);
@@ -53,6 +60,7 @@ private:
     QString m_laufendeVersion;
     QString serverversion;
     update::DownloadGrenzen m_grenzen;
+    QByteArray m_schluessel;
     std::function<void()> m_beenden;
 
     // Controls, named as in the designer.

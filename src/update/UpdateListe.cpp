@@ -3,10 +3,7 @@
 #include "config/Profil.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QtDebug>
 
 namespace update {
 
@@ -58,6 +55,15 @@ ListenEintrag leseEintrag(const QString& listenPfad, int nummer)
             profildatei::lesen(listenPfad, QStringLiteral("Pfad"), s)};
 }
 
+QList<ListenEintrag> alleEintraege(const QString& listenPfad)
+{
+    QList<ListenEintrag> eintraege;
+    do {
+        eintraege.append(leseEintrag(listenPfad, static_cast<int>(eintraege.size()) + 1));
+    } while (!eintraege.back().url.isEmpty());
+    return eintraege;
+}
+
 bool istSchlichterDateiname(const QString& name)
 {
     if (name.isEmpty())
@@ -93,61 +99,10 @@ std::optional<Ablage> ablageFuer(const QString& programmordner, const QString& p
     return ablage;
 }
 
-Verschiebung inAblageVerschieben(const QString& programmordner, const QString& name,
-                                 const Ablage& ablage, QString* fehler)
+bool bleibtImProgrammordner(const QString& programmordner, const QString& pfad)
 {
-    auto scheitern = [&](const QString& text) {
-        if (fehler)
-            *fehler = text;
-        return Verschiebung::Fehler;
-    };
-    const QString basis = QDir::cleanPath(programmordner);
-    const QString quelle = basis + u'/' + name;
-    const QString zielAnzeige = QDir::toNativeSeparators(ablage.datei);
-    if (QDir::cleanPath(ablage.datei) == QDir::cleanPath(quelle))
-        return Verschiebung::Erledigt;
-
-    const QString echteBasis = QFileInfo(basis).canonicalFilePath();
-    auto bleibtInnen = [&](const QString& pfad) {
-        return !echteBasis.isEmpty() && liegtIn(kanonischSoweitVorhanden(pfad), echteBasis);
-    };
-    if (!bleibtInnen(ablage.ordner) || !bleibtInnen(ablage.datei))
-        return scheitern(
-            QStringLiteral("'%1' liegt außerhalb des Programmordners").arg(zielAnzeige));
-
-    if (!QFileInfo(ablage.ordner).isDir() && !QDir().mkpath(ablage.ordner))
-        return scheitern(QStringLiteral("Ordner '%1' konnte nicht angelegt werden")
-                             .arg(QDir::toNativeSeparators(ablage.ordner)));
-
-    if (!QFileInfo(quelle).isFile())
-        return Verschiebung::NichtDa;
-
-    QFile ein(quelle);
-    if (!ein.open(QIODevice::ReadOnly))
-        return scheitern(QStringLiteral("Datei '%1' konnte nicht gelesen werden: %2")
-                             .arg(QDir::toNativeSeparators(quelle), ein.errorString()));
-    QSaveFile aus(ablage.datei);
-    if (!aus.open(QIODevice::WriteOnly))
-        return scheitern(QStringLiteral("Datei '%1' konnte nicht geschrieben werden: %2")
-                             .arg(zielAnzeige, aus.errorString()));
-    while (!ein.atEnd()) {
-        const QByteArray stueck = ein.read(1 << 20);
-        if (stueck.isEmpty() && ein.error() != QFileDevice::NoError)
-            return scheitern(QStringLiteral("Datei '%1' konnte nicht gelesen werden: %2")
-                                 .arg(QDir::toNativeSeparators(quelle), ein.errorString()));
-        if (aus.write(stueck) != stueck.size())
-            return scheitern(QStringLiteral("Datei '%1' konnte nicht geschrieben werden: %2")
-                                 .arg(zielAnzeige, aus.errorString()));
-    }
-    if (!aus.commit())
-        return scheitern(QStringLiteral("Datei '%1' konnte nicht geschrieben werden: %2")
-                             .arg(zielAnzeige, aus.errorString()));
-    ein.close();
-    // The file is in place; a copy left behind does no harm.
-    if (!ein.remove())
-        qWarning().noquote() << QStringLiteral("Datei '%1' konnte nicht gelöscht werden: %2")
-                                    .arg(QDir::toNativeSeparators(quelle), ein.errorString());
-    return Verschiebung::Erledigt;
+    const QString echteBasis = QFileInfo(QDir::cleanPath(programmordner)).canonicalFilePath();
+    return !echteBasis.isEmpty() && liegtIn(kanonischSoweitVorhanden(pfad), echteBasis);
 }
 
 } // namespace update

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -24,6 +25,10 @@ qint16 anzahlEintraege(const QString& listenPfad);
 
 ListenEintrag leseEintrag(const QString& listenPfad, int nummer);
 
+// The entries one pass over the list reads: from entry 1 up to and including
+// the first one without a URL.
+QList<ListenEintrag> alleEintraege(const QString& listenPfad);
+
 // A name that can only mean a file directly in its folder, on Windows as
 // well as here: not empty, no separator of either kind, no drive or stream
 // colon, no control character, not "." or "..". The list comes from the
@@ -45,16 +50,8 @@ struct Ablage
 std::optional<Ablage> ablageFuer(const QString& programmordner, const QString& pfadWert,
                                  const QString& name);
 
-enum class Verschiebung {
-    Erledigt, // the file now lies in its folder (or was there already)
-    NichtDa,  // no such file in the program folder; nothing was copied or deleted
-    Fehler,   // folder or copy failed, or a link led outside; the file stayed put
-};
-
-// Makes the folder of `ablage` where it is missing, replaces the file there
-// in one step by the file `name` of the program folder, then deletes that.
-// On Fehler, `fehler` gets a German reason naming the file.
-Verschiebung inAblageVerschieben(const QString& programmordner, const QString& name,
-                                 const Ablage& ablage, QString* fehler = nullptr);
+// True when `pfad`, as far as it exists, stays inside the program folder
+// also after following links, so that a write there cannot land outside.
+bool bleibtImProgrammordner(const QString& programmordner, const QString& pfad);
 
 } // namespace update

@@ -4,6 +4,8 @@
 
 #include "update/Form3.h"
 #include "update/Rechteck.h"
+#include "update/Signatur.h"
+#include "update/UpdateListe.h"
 
 #include "Dialoghelfer.h"
 #include "TestHttpServer.h"
@@ -20,6 +22,7 @@ const QString pfadVersion = u"/wandelbuch/Sichtwerk/version.txt"_qs;
 const QString pfadProgramm = u"/wandelbuch/Sichtwerk/Sichtwerk.txt"_qs;
 const QString pfadSkript = u"/wandelbuch/Sichtwerk/update.txt"_qs;
 const QString pfadListe = u"/wandelbuch/Sichtwerk/updatedata.txt"_qs;
+const QString pfadSignatur = u"/wandelbuch/Sichtwerk/signatur.txt"_qs;
 const QString erfolg = u"Update erfolgreich!"_qs;
 // What an update with program file and script leaves beside the listed files.
 const QStringList grundbestand = {u"P"_qs, u"P/Sichtwerk.dxe=neu"_qs, u"P/update.cmd=S"_qs};
@@ -43,7 +46,8 @@ QByteArray updateListe(const QStringList& eintraege, const QUrl& server)
 }
 
 // A program folder "P" in a temporary folder, so that anything written
-// beside it shows, and a server that offers version 2 with program and script.
+// beside it shows, and a server that offers version 2 with program and
+// script, signed with a key of the test's own.
 struct Lauf
 {
     QTemporaryDir wurzel;
@@ -52,13 +56,16 @@ struct Lauf
     Form3 form{programm, server.url()};
     int beendet = 0;
     QList<GeseheneBox> boxen;
+    std::pair<QByteArray, QByteArray> schluessel = update::neuesSchluesselpaar();
+    QMap<QString, QByteArray> signiert; // local name and content
 
     Lauf()
     {
         QDir().mkpath(programm);
         server.bedienen(pfadVersion, "Version: 2,000\r\n");
-        server.bedienen(pfadProgramm, "neu");
-        server.bedienen(pfadSkript, "S");
+        liefern(pfadProgramm, u"Sichtwerk.dxe"_qs, "neu");
+        liefern(pfadSkript, u"update.cmd"_qs, "S");
+        form.setzeSchluessel(schluessel.first);
         form.setzeLaufendeVersion(u"1,300"_qs);
         form.setzeBeenden([this] { ++beendet; });
         update::DownloadGrenzen grenzen;
@@ -70,6 +77,22 @@ struct Lauf
         BoxBeobachter beobachter(antwort);
         form.Updatetest();
         boxen = beobachter.boxen();
+    }
+    void liefern(const QString& pfad, const QString& name, const QByteArray& inhalt)
+    {
+        server.bedienen(pfad, inhalt);
+        signiert.insert(name, inhalt);
+        signieren();
+    }
+    QByteArray signieren(const QString& version = u"2,000"_qs, const QByteArray& geheim = {})
+    {
+        update::Manifest manifest{version, {}};
+        for (auto it = signiert.cbegin(); it != signiert.cend(); ++it)
+            manifest.dateien.append({it.key(), update::sha256(it.value())});
+        const QByteArray text =
+            update::manifestSchreiben(manifest, geheim.isEmpty() ? schluessel.second : geheim);
+        server.bedienen(pfadSignatur, text);
+        return text;
     }
     template <typename T> T* kind(const char* name) { return form.findChild<T*>(name); }
     bool scharf()
@@ -165,7 +188,9 @@ private slots:
               "P/a=a;P/b=b;P/c=c");
         zeile("Lücke nach Datei2", "", "1|a|/a|;2|b|/b|;4|d|/d|", "", "2/3 'b'", 200.0 / 3,
               "P/a=a;P/b=b");
-        zeile("Eintrag ohne URL", "", "1|a|/a|;2|b||;3|c|/c|", "b", "1/3 'a'", 100.0 / 3, "P/a=a");
+        // A file the signature names that does not arrive refuses the whole update.
+        zeile("Eintrag ohne URL", "", "1|a|/a|;2|b||;3|c|/c|", "b", "1/3 'a'", 100.0 / 3,
+              "abgelehnt");
         zeile("Namen leer", "", "1||/a|", "", "0/-1", 0, "");
         zeile("vorhandener Ordner", "P/plugins/a=alt;P/plugins/b=bleibt", "1|a|/a|\\plugins\\", "",
               "1/1 'a'", 100, "P/plugins;P/plugins/a=a;P/plugins/b=bleibt");
@@ -179,11 +204,11 @@ private slots:
         zeile("Verknüpfung nach außen", "draussen/;P/plugins->draussen", "1|a|/a|\\plugins\\neu\\",
               "a", "1/1 'a'", 100, "draussen;P/a=a;P/plugins");
         zeile("Server antwortet nie", "P/a=alt", "1|a|/nie|;2|b|/b|", "a", "1/2 'b'", 50,
-              "P/a=alt;P/b=b");
-        zeile("Inhalt abgeschnitten", "P/a=alt", "1|a|/kurz|", "a", "0/1", 0, "P/a=alt");
-        zeile("Status 500", "P/a=alt", "1|a|/kaputt|", "a", "0/1", 0, "P/a=alt");
+              "abgelehnt");
+        zeile("Inhalt abgeschnitten", "P/a=alt", "1|a|/kurz|", "a", "0/1", 0, "abgelehnt");
+        zeile("Status 500", "P/a=alt", "1|a|/kaputt|", "a", "0/1", 0, "abgelehnt");
         zeile("Umleitung", "", "1|a|/um|", "", "1/1 'a'", 100, "P/a=a");
-        zeile("Umleitungsschleife", "", "1|a|/kreis|", "a", "0/1", 0, "");
+        zeile("Umleitungsschleife", "", "1|a|/kreis|", "a", "0/1", 0, "abgelehnt");
     }
     void dateistufe()
     {
@@ -212,26 +237,39 @@ private slots:
         lauf.server.umleiten(u"/um"_qs, "/a");
         lauf.server.umleiten(u"/kreis"_qs, "/kreis");
         lauf.server.bedienen(u"/kaputt"_qs, "kaputt", 500);
-        lauf.server.bedienen(pfadListe, updateListe(liste, lauf.server.url()));
+        // Signed as the signing tool does it: what one pass over the list reads.
+        const QByteArray listentext = updateListe(liste, lauf.server.url());
+        const QString listendatei = schreibeDatei(m_arbeitsordner.filePath(u"l"_qs), listentext);
+        for (const update::ListenEintrag& e : update::alleEintraege(listendatei)) {
+            const QString pfad = QUrl(e.url).path();
+            if (!e.name.isEmpty() && pfad != u"/boese")
+                lauf.signiert.insert(e.name, pfad == u"/um" ? "a" : pfad.mid(1).toLatin1());
+        }
+        QFile::remove(listendatei);
+        lauf.liefern(pfadListe, u"updatedata.txt"_qs, listentext);
+        const QStringList zuvor = baum(lauf.wurzel.path());
+        const bool angenommen = danach != QStringList{u"abgelehnt"_qs};
 
         QElapsedTimer uhr;
         uhr.start();
         lauf.starten();
         QVERIFY2(uhr.elapsed() < 5000, qPrintable(QString::number(uhr.elapsed())));
-        QCOMPARE(lauf.boxen.size(), fehler.size() + 1);
+        QCOMPARE(lauf.boxen.size(), fehler.size() + (angenommen ? 1 : 2));
         for (qsizetype i = 0; i < fehler.size(); ++i) {
             QCOMPARE(lauf.boxen[i + 1].text, u"Updatefehler bei Datei '"_qs + fehler[i] + u'\'');
             QCOMPARE(lauf.boxen[i + 1].titel, u"Error"_qs);
             QCOMPARE(lauf.boxen[i + 1].symbol, QMessageBox::Critical);
         }
-        QVERIFY(lauf.form.isVisible());
+        QCOMPARE(lauf.form.isVisible(), angenommen);
+        if (!angenommen)
+            QCOMPARE(lauf.boxen.back().text, u"Update fehlgeschlagen"_qs);
         QCOMPARE(lauf.kind<QLabel>("Label2")->text(), u"Datei: "_qs + label2);
         QVERIFY(qAbs(lauf.kind<Rechteck>("Shape2")->breite() - balken) < 1e-3);
         QStringList erwartet = grundbestand + danach;
         erwartet.sort();
-        QCOMPARE(baum(lauf.wurzel.path()), erwartet);
+        QCOMPARE(baum(lauf.wurzel.path()), angenommen ? erwartet : zuvor);
         QCOMPARE(lauf.server.anfragen(u"/boese"_qs), 0);
-        QVERIFY(lauf.scharf());
+        QCOMPARE(lauf.scharf(), angenommen);
         QCOMPARE(lauf.beendet, 0);
     }
 
@@ -251,12 +289,83 @@ private slots:
         QCOMPARE(baum(lauf.wurzel.path()), QStringList{u"P"_qs});
     }
 
+    void abgelehnt_data()
+    {
+        QTest::addColumn<QString>("fall");
+        QTest::addColumn<QString>("grund"); // the log line, as a pattern
+        auto zeile = [](const char* fall, const char* grund) {
+            QTest::newRow(fall) << QString::fromUtf8(fall) << QString::fromUtf8(grund);
+        };
+        zeile("Programmdatei geändert", "^Updatefehler: Datei 'Sichtwerk.dxe' stimmt nicht mit");
+        zeile("Skript geändert", "^Updatefehler: Datei 'update.cmd' stimmt nicht mit");
+        zeile("Listendatei geändert", "^Updatefehler: Datei 'x.dat' stimmt nicht mit");
+        zeile("Eintrag mehr", "^Updatefehler: Datei 'updatedata.txt' stimmt nicht mit");
+        zeile("Datei fehlt", "^Updatefehler: Datei 'x.dat' fehlt");
+        zeile("Skript nicht signiert", "^Updatefehler: Datei 'update.cmd' ist nicht signiert");
+        zeile("Zeile geändert", "^Updatefehler: Signatur ungültig$");
+        zeile("fremder Schlüssel", "^Updatefehler: Signatur ungültig$");
+        zeile("ältere Version", "^Updatefehler: die Signatur gilt für Version '1,200'");
+        zeile("keine Signatur", "^Updatefehler: keine Signatur");
+        zeile("ohne Schlüssel", "^Updatefehler: kein Schlüssel");
+        zeile("Ziel ist ein Ordner", "^Updatefehler: '.*x.dat' ist ein Ordner");
+    }
+    void abgelehnt()
+    {
+        QFETCH(QString, fall);
+        QFETCH(QString, grund);
+        Lauf lauf;
+        schreibeDatei(lauf.programm + u"/Sichtwerk.dxe"_qs, "alt");
+        schreibeDatei(lauf.programm + u"/daten/y.dat"_qs, "alt");
+        lauf.liefern(u"/x"_qs, u"x.dat"_qs, "x");
+        lauf.liefern(pfadListe, u"updatedata.txt"_qs,
+                     updateListe({u"1|x.dat|/x|\\daten\\"_qs}, lauf.server.url()));
+        if (fall == u"Programmdatei geändert")
+            lauf.server.bedienen(pfadProgramm, "neu!");
+        else if (fall == u"Skript geändert")
+            lauf.server.bedienen(pfadSkript, "rm -rf ~");
+        else if (fall == u"Listendatei geändert")
+            lauf.server.bedienen(u"/x"_qs, "y");
+        else if (fall == u"Eintrag mehr")
+            lauf.server.bedienen(
+                pfadListe,
+                updateListe({u"1|x.dat|/x|\\daten\\"_qs, u"2|y.dat|/x|"_qs}, lauf.server.url()));
+        else if (fall == u"Datei fehlt")
+            lauf.server.bedienen(u"/x"_qs, "weg", 404);
+        else if (fall == u"Skript nicht signiert")
+            (lauf.signiert.remove(u"update.cmd"_qs), lauf.signieren());
+        else if (fall == u"Zeile geändert")
+            lauf.server.bedienen(pfadSignatur, lauf.signieren().replace("2,000", "2,00"));
+        else if (fall == u"fremder Schlüssel")
+            lauf.signieren(u"2,000"_qs, update::neuesSchluesselpaar().second);
+        else if (fall == u"ältere Version")
+            lauf.signieren(u"1,200"_qs);
+        else if (fall == u"keine Signatur")
+            lauf.server.bedienen(pfadSignatur, "weg", 404);
+        else if (fall == u"ohne Schlüssel")
+            lauf.form.setzeSchluessel({});
+        else if (fall == u"Ziel ist ein Ordner")
+            QDir().mkpath(lauf.programm + u"/daten/x.dat"_qs);
+        const QStringList zuvor = baum(lauf.wurzel.path());
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(grund));
+        lauf.starten();
+        const GeseheneBox& box = lauf.boxen.back();
+        QCOMPARE(box.text, u"Update fehlgeschlagen"_qs);
+        QCOMPARE(box.titel, u"Error"_qs);
+        QCOMPARE(box.symbol, QMessageBox::Critical);
+        QCOMPARE(lauf.boxen.size(), fall == u"Datei fehlt" ? 3 : 2);
+        QCOMPARE(baum(lauf.wurzel.path()), zuvor);
+        QVERIFY(!lauf.form.isVisible());
+        QVERIFY(!lauf.kind<QTimer>("Timer1")->isActive());
+        QVERIFY(!lauf.kind<QTimer>("Timer2")->isActive());
+    }
+
     void uebergabe()
     {
         // Without a file list the window stays hidden and nothing is asked
         // beyond the question; the hand-over is armed at once.
         Lauf lauf;
-        lauf.server.bedienen(pfadSkript, "pwd > marke.txt\n");
+        lauf.liefern(pfadSkript, u"update.cmd"_qs, "pwd > marke.txt\n");
         lauf.starten();
         QCOMPARE(lauf.boxen.size(), 1);
         QVERIFY(!lauf.form.isVisible());
