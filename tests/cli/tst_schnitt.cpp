@@ -231,6 +231,8 @@ private slots:
         QTest::newRow("unbekannte Richtung")
             << mit("prog/config.ini", {"--richtungen=LX", "b"})
             << "Unbekannte Richtung 'X' in --richtungen: erlaubt sind L, R, V und Z" + hilfe;
+        QTest::newRow("Ordner unlesbar") << mit("prog/config.ini", {"b", "gesperrt"})
+                                         << "Der Ordner 'gesperrt' kann nicht gelesen werden";
         QTest::newRow("Eingabe fehlt") << mit("prog/config.ini", {"b", "b/weg.jpg"})
                                        << "Die Eingabe 'b/weg.jpg' existiert nicht";
         QTest::newRow("Eingabe kein Bild")
@@ -248,6 +250,8 @@ private slots:
         const QString gesperrt = testbilder::schreiben(
             m_tmp->path(), u"gesperrt.ini"_qs, testbilder::lesen(pfad(u"prog/config.ini"_qs)));
         QVERIFY(QFile::setPermissions(gesperrt, {}));
+        QVERIFY(QDir().mkpath(pfad(u"gesperrt"_qs)));
+        QVERIFY(QFile::setPermissions(pfad(u"gesperrt"_qs), {}));
         const Ergebnis e = starten(argumente);
         QCOMPARE(e.code, 2);
         QCOMPARE(e.aus, QStringList());
