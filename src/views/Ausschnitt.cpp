@@ -54,6 +54,13 @@ qint64 bmpZeilenlaenge(qint64 breite)
     return (breite * 24 + 31) / 32 * 4;
 }
 
+// The resolution in every view's header: 96 dpi, what Qt gives a new picture
+// where a window system reports the usual 96 dpi, as the views have always
+// carried there. Taken from Qt's default it would follow the screen, or be
+// 100 dpi without one, and the same cut would give other bytes in a window
+// on another screen or on the command line.
+constexpr int PunkteJeMeter = 3780;
+
 // A 24-bit BMP laid out as QImageWriter writes it (the same header fields,
 // rows bottom-up, each padded with zeros to four bytes), with the header
 // filled in and the rows left to the caller. Qt's writer first converts a
@@ -103,8 +110,7 @@ uchar* bmpZeile(QByteArray& bmp, qint64 breite, qint64 hoehe, qint64 y)
 
 QByteArray alsBmp(const QImage& rgb888)
 {
-    QByteArray bmp =
-        bmpAnlegen(rgb888.width(), rgb888.height(), rgb888.dotsPerMeterX(), rgb888.dotsPerMeterY());
+    QByteArray bmp = bmpAnlegen(rgb888.width(), rgb888.height(), PunkteJeMeter, PunkteJeMeter);
     if (bmp.isNull())
         return {};
     for (int y = 0; y < rgb888.height(); ++y) {
@@ -185,8 +191,8 @@ QImage ausschneiden(const QImage& quelle, QPoint ursprung, const FrameRechteck& 
     }
     // A window onto the covered rows that copies nothing, so the conversion
     // to RGB888 reads the source once. Like every new picture it carries the
-    // default resolution, which the saved file's header shows, not that of
-    // the source.
+    // default resolution, not that of the source; the saved file's header
+    // shows PunkteJeMeter either way.
     const QPoint ab = gedeckt.topLeft() - ursprung;
     const QImage fenster(quelle.constScanLine(ab.y()) + qsizetype(ab.x()) * (quelle.depth() / 8),
                          gedeckt.width(), gedeckt.height(), quelle.bytesPerLine(), quelle.format());
@@ -267,9 +273,7 @@ QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const FrameRecht
 {
     if (r.width <= 0 || r.height <= 0 || quelle.format() != QImage::Format_RGB32)
         return {};
-    // A new picture's resolution, which ausschneiden's result carries too.
-    const QImage neu(1, 1, QImage::Format_RGB888);
-    QByteArray bmp = bmpAnlegen(r.width, r.height, neu.dotsPerMeterX(), neu.dotsPerMeterY());
+    QByteArray bmp = bmpAnlegen(r.width, r.height, PunkteJeMeter, PunkteJeMeter);
     if (bmp.isNull())
         return {};
 

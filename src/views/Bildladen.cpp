@@ -373,4 +373,32 @@ Vorschaubild vorschauLaden(const QString& pfad, QSize ziel)
     return ergebnis;
 }
 
+Bildgroesse groesseLesen(const QString& pfad)
+{
+    Bildgroesse ergebnis;
+    const QFileInfo info(pfad);
+    QFile datei(pfad);
+    if (!info.exists())
+        ergebnis.fehler = meldung::GrundFehlt.toString();
+    else if (!info.isFile())
+        ergebnis.fehler = meldung::GrundKeineDatei.toString();
+    else if (!datei.open(QIODevice::ReadOnly))
+        ergebnis.fehler = datei.errorString();
+    else if (datei.size() == 0)
+        ergebnis.fehler = meldung::GrundLeer.toString();
+    if (!ergebnis.ok())
+        return ergebnis;
+
+    const QByteArray format = QImageReader::imageFormat(&datei);
+    if (format != "jpeg" && format != "bmp" && format != "gif") {
+        ergebnis.fehler = meldung::GrundFormat.toString();
+        return ergebnis;
+    }
+    QImageReader leser(&datei, format);
+    ergebnis.groesse = leser.size();
+    if (!ergebnis.groesse.isValid())
+        ergebnis.fehler = meldung::GrundBeschaedigt.toString();
+    return ergebnis;
+}
+
 } // namespace schnitt

@@ -54,4 +54,18 @@ struct Vorschaubild
 // bildLaden, including the size limit, which counts the full size.
 Vorschaubild vorschauLaden(const QString& pfad, QSize ziel);
 
+struct Bildgroesse
+{
+    QSize groesse;  // from the header; invalid on failure
+    QString fehler; // German reason, empty on success
+
+    bool ok() const { return fehler.isEmpty(); }
+};
+
+// The picture's size from its header alone, nothing decoded: checking the
+// rectangles against a folder of large pictures takes a moment, not minutes.
+// The same reasons as bildLaden for a file that is missing, no plain file,
+// empty or no BMP, JPEG or GIF; a file cut short behind its header passes.
+Bildgroesse groesseLesen(const QString& pfad);
+
 } // namespace schnitt

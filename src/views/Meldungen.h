@@ -13,6 +13,10 @@ inline constexpr QStringView Fertig = u"Fertig!";
 // Follows the file name directly, without a blank.
 inline constexpr QStringView Ueberschrift = u"%1:";
 
+// Every error line below starts with this; a line of the log that does not
+// is no error.
+inline constexpr QStringView Fehleranfang = u"Error: ";
+
 // One line for a whole picture; neither a heading nor a view line follows.
 // %1 source file name, %2 reason.
 inline constexpr QStringView NichtGeladen = u"Error: %1 konnte nicht geladen werden: %2";

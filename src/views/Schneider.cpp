@@ -39,17 +39,27 @@ Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
                           const QList<Schnitt>& schnitte, const QString& programmOrdner,
                           Dekodierung umfang)
 {
+    return bildSchneidenIn(quellOrdner, dateiname, schnitte, ausgabeOrdner(programmOrdner), umfang);
+}
+
+Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname,
+                            const QList<Schnitt>& schnitte, const QString& zielOrdner,
+                            Dekodierung umfang)
+{
     Bildschnitt ergebnis;
     ergebnis.dateiname = dateiname;
     if (schnitte.isEmpty())
         return ergebnis;
 
+    const qsizetype trenner = dateiname.lastIndexOf(u'/');
+    const QString name = dateiname.mid(trenner + 1);
     // Checked before decoding: without a base name no view can be saved.
-    if (dateiname.size() < Endungslaenge) {
+    if (name.size() < Endungslaenge) {
         ergebnis.fehler = meldung::NameZuKurz.arg(dateiname);
         return ergebnis;
     }
-    const QString ordner = ausgabeOrdner(programmOrdner);
+    const QString ordner =
+        trenner < 0 ? zielOrdner : QDir(zielOrdner).filePath(dateiname.left(trenner));
     QString grund;
     if (!ausgabeOrdnerAnlegen(ordner, &grund)) {
         ergebnis.fehler =
@@ -83,7 +93,7 @@ Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
                                              QString::number(r.width), QString::number(r.height)));
             continue;
         }
-        const QString pfad = QDir(ordner).filePath(ansichtsDateiname(dateiname, s.buchstabe));
+        const QString pfad = QDir(ordner).filePath(ansichtsDateiname(name, s.buchstabe));
         QString fehlerzeile;
         // Straight from the decoded rows into the file's bytes where that
         // works; the way through a view picture otherwise.

@@ -56,6 +56,14 @@ Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
                           const QList<Schnitt>& schnitte, const QString& programmOrdner,
                           Dekodierung umfang = Dekodierung::ganz);
 
+// The same into `zielOrdner` itself, created when missing. A `dateiname` with
+// a folder part ("tal/a.jpg", '/' as separator) is read from that subfolder of
+// `quellOrdner`, and its views go to the same subfolder of `zielOrdner`
+// ("tal/a_L.bmp"), so that equal names in different folders stay apart.
+Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname,
+                            const QList<Schnitt>& schnitte, const QString& zielOrdner,
+                            Dekodierung umfang = Dekodierung::ganz);
+
 // The log lines of one cut picture in order: a heading (20-sign rule, then
 // "name:") when the name differs from `letztedatei` without regard to case,
 // then the view lines. Sets `letztedatei` to the name. A picture that failed

@@ -18,11 +18,12 @@ namespace schnitt {
 
 namespace {
 
-// Two pictures write the same view files exactly when their base names are
-// equal; the file system may ignore case, so case is ignored here too.
+// Two pictures of one batch write the same view files exactly when their
+// base names, folder part included, are equal; the file system may ignore
+// case, so case is ignored here too.
 QString stammSchluessel(const QString& dateiname)
 {
-    if (dateiname.size() < Endungslaenge)
+    if (dateiname.size() - dateiname.lastIndexOf(u'/') - 1 < Endungslaenge)
         return {}; // such a picture writes nothing
     return dateiname.chopped(Endungslaenge).toCaseFolded();
 }
@@ -62,7 +63,18 @@ void stapelSchneiden(
     const QString& programmOrdner,
     const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm)
 {
-    const int gesamt = int(dateien.size());
+    QList<Stapelbild> bilder;
+    bilder.reserve(dateien.size());
+    for (const QString& name : dateien)
+        bilder.append({quellOrdner, name});
+    stapelSchneidenIn(bilder, schnitte, ausgabeOrdner(programmOrdner), nimm);
+}
+
+void stapelSchneidenIn(
+    const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitte, const QString& zielOrdner,
+    const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm)
+{
+    const int gesamt = int(bilder.size());
     if (gesamt == 0)
         return;
 
@@ -89,12 +101,12 @@ void stapelSchneiden(
         }
         return false;
     };
-    auto starten = [&](const QString& name) {
+    auto starten = [&](const Stapelbild& bild) {
         auto fach = std::make_shared<Fach>();
-        pool.start([fach, quellOrdner, name, schnitte, programmOrdner, &wecker, &gemeldet] {
+        pool.start([fach, bild, schnitte, zielOrdner, &wecker, &gemeldet] {
             try {
-                fach->ergebnis = bildSchneiden(quellOrdner, name, schnitte, programmOrdner,
-                                               Dekodierung::nurBenoetigt);
+                fach->ergebnis = bildSchneidenIn(bild.quellOrdner, bild.dateiname, schnitte,
+                                                 zielOrdner, Dekodierung::nurBenoetigt);
             } catch (...) {
                 fach->ausnahme = std::current_exception();
             }
@@ -105,13 +117,13 @@ void stapelSchneiden(
             QMetaObject::invokeMethod(
                 &wecker, [] {}, Qt::QueuedConnection);
         });
-        laufend.push_back({std::move(fach), stammSchluessel(name)});
+        laufend.push_back({std::move(fach), stammSchluessel(bild.dateiname)});
     };
 
     while (fertig < gesamt) {
         while (naechster < gesamt && int(laufend.size()) < stapelFenster() &&
-               !stammInArbeit(stammSchluessel(dateien[naechster])))
-            starten(dateien[naechster++]);
+               !stammInArbeit(stammSchluessel(bilder[naechster].dateiname)))
+            starten(bilder[naechster++]);
 
         if (!laufend.empty() && laufend.front().fach->fertig.load(std::memory_order_acquire)) {
             const std::shared_ptr<Fach> fach = std::move(laufend.front().fach);

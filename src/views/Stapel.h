@@ -38,4 +38,18 @@ void stapelSchneiden(
     const QString& programmOrdner,
     const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm);
 
+// One picture of a batch that reads from several folders.
+struct Stapelbild
+{
+    QString quellOrdner;
+    QString dateiname; // as for bildSchneidenIn, possibly with a folder part
+};
+
+// The same for pictures from any folders, in the order of `bilder`, with
+// the views in `zielOrdner` as bildSchneidenIn puts them. Pictures whose
+// views would land on the same files wait for each other as above.
+void stapelSchneidenIn(
+    const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitte, const QString& zielOrdner,
+    const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm);
+
 } // namespace schnitt

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace cli {
+
+// The command line as given, before any file is looked at.
+struct Aufruf
+{
+    QString config;
+    QString richtungen; // null when not given: every configured direction
+    QString ausgabe;    // null when not given
+    bool rekursiv = false;
+    bool pruefen = false;
+    bool hilfe = false;
+    QStringList eingaben;
+};
+
+// Reads the arguments that follow the program name. Options take their value
+// as the next argument or after "="; "--" ends the options. A --help (or -h)
+// before it wins over everything else. On a bad argument returns nothing and puts one German
+// line saying why into `fehler`.
+std::optional<Aufruf> aufrufLesen(const QStringList& argumente, QString* fehler);
+
+} // namespace cli

@@ -1,0 +1,242 @@
+#include "Schnittlauf.h"
+
+#include "Ausgabe.h"
+#include "Texte.h"
+#include "config/FrameKonfig.h"
+#include "views/Ausschnitt.h"
+#include "views/Bildladen.h"
+#include "views/Meldungen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
+#include <array>
+
+namespace cli {
+
+namespace {
+
+QString zeigen(const QString& pfad)
+{
+    return QDir::toNativeSeparators(pfad);
+}
+
+// A file or folder without any read bit is refused even where the user could
+// read it anyway (root), as a file written for nobody to read should be.
+bool lesbar(const QFileInfo& info)
+{
+    constexpr auto lesebits =
+        QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    return (info.permissions() & lesebits) && info.isReadable();
+}
+
+std::optional<std::array<FrameRechteck, 4>> rahmenLesen(const QString& pfad, QString* fehler)
+{
+    const QFileInfo info(pfad);
+    if (!info.exists()) {
+        *fehler = text::ConfigNichtDa.arg(zeigen(pfad));
+        return std::nullopt;
+    }
+    if (!info.isFile()) {
+        *fehler = text::ConfigKeineDatei.arg(zeigen(pfad));
+        return std::nullopt;
+    }
+    QFile datei(pfad);
+    if (!lesbar(info) || !datei.open(QIODevice::ReadOnly)) {
+        *fehler = text::ConfigNichtLesbar.arg(zeigen(pfad),
+                                              lesbar(info) ? datei.errorString()
+                                                           : text::GrundKeineLeserechte.toString());
+        return std::nullopt;
+    }
+    // Every value on its own and 0 when it is missing or bad, as the window
+    // reads a slot's file.
+    const std::array<FrameRechteck, 4> rahmen = frames::laden(pfad);
+    if (std::none_of(rahmen.begin(), rahmen.end(),
+                     [](const FrameRechteck& r) { return r.konfiguriert(); })) {
+        *fehler = text::ConfigOhneRichtung.arg(zeigen(pfad));
+        return std::nullopt;
+    }
+    return rahmen;
+}
+
+// The cuts as the window makes them from its ticked boxes.
+std::optional<QList<schnitt::Schnitt>> schnitteWaehlen(const std::array<FrameRechteck, 4>& rahmen,
+                                                       const Aufruf& aufruf, QString* fehler)
+{
+    std::array<std::optional<FrameRechteck>, 4> angehakt;
+    if (aufruf.richtungen.isNull()) {
+        for (size_t i = 0; i < rahmen.size(); ++i) {
+            if (rahmen[i].konfiguriert())
+                angehakt[i] = rahmen[i];
+        }
+        return schnitt::schnitteFuer(angehakt);
+    }
+    if (aufruf.richtungen.isEmpty()) {
+        *fehler = text::RichtungenLeer.toString() + text::HilfeHinweis.toString();
+        return std::nullopt;
+    }
+    for (const QChar c : aufruf.richtungen) {
+        const auto r = std::find_if(richtungen.begin(), richtungen.end(), [c](const auto& i) {
+            return c.toUpper() == QChar(i.buchstabe);
+        });
+        if (r == richtungen.end()) {
+            *fehler = text::RichtungUnbekannt.arg(c) + text::HilfeHinweis.toString();
+            return std::nullopt;
+        }
+        const size_t i = static_cast<size_t>(r->richtung);
+        // The window cannot tick a direction without a width either.
+        if (!rahmen[i].konfiguriert()) {
+            *fehler = text::RichtungNichtFestgelegt.arg(QString::fromUtf16(r->name),
+                                                        zeigen(aufruf.config));
+            return std::nullopt;
+        }
+        angehakt[i] = rahmen[i];
+    }
+    return schnitt::schnitteFuer(angehakt);
+}
+
+class Sammler final
+{
+public:
+    Sammler(QList<schnitt::Stapelbild>& bilder, bool rekursiv, const QString& zielOrdner)
+        : m_bilder(bilder)
+        , m_rekursiv(rekursiv)
+        , m_ziel(QFileInfo(zielOrdner).canonicalFilePath())
+    {
+    }
+
+    // The folder's pictures as "Alle ausschneiden" chooses them, then those
+    // of its subfolders by name, their names with the folder part below
+    // `wurzel`.
+    bool ordner(const QString& wurzel, const QString& teil, QString* fehler)
+    {
+        const QString pfad = teil.isEmpty() ? wurzel : QDir(wurzel).filePath(teil);
+        const QFileInfo info(pfad);
+        if (!lesbar(info)) {
+            *fehler = text::OrdnerNichtLesbar.arg(zeigen(pfad));
+            return false;
+        }
+        // A link back up the tree would never end.
+        if (!m_besucht.contains(info.canonicalFilePath()))
+            m_besucht.insert(info.canonicalFilePath());
+        else if (!teil.isEmpty())
+            return true;
+        const QString vorsatz = teil.isEmpty() ? QString() : teil + u'/';
+        for (const QString& name : schnitt::bilderFuerStapel(pfad))
+            m_bilder.append({wurzel, vorsatz + name});
+        if (!m_rekursiv)
+            return true;
+        const QStringList unterordner =
+            QDir(pfad).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QString& unter : unterordner) {
+            // The views of an earlier run are no pictures to cut.
+            if (!m_ziel.isEmpty() &&
+                QFileInfo(QDir(pfad).filePath(unter)).canonicalFilePath() == m_ziel)
+                continue;
+            if (!ordner(wurzel, vorsatz + unter, fehler))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    QList<schnitt::Stapelbild>& m_bilder;
+    bool m_rekursiv;
+    QString m_ziel;
+    QSet<QString> m_besucht;
+};
+
+} // namespace
+
+std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
+{
+    const auto rahmen = rahmenLesen(aufruf.config, fehler);
+    if (!rahmen)
+        return std::nullopt;
+    Auftrag auftrag;
+    if (auto schnitte = schnitteWaehlen(*rahmen, aufruf, fehler))
+        auftrag.schnitte = std::move(*schnitte);
+    else
+        return std::nullopt;
+    auftrag.zielOrdner =
+        aufruf.ausgabe.isNull() ? schnitt::AusgabeOrdnername.toString() : aufruf.ausgabe;
+
+    Sammler sammler(auftrag.bilder, aufruf.rekursiv, auftrag.zielOrdner);
+    for (const QString& eingabe : aufruf.eingaben) {
+        const QFileInfo info(eingabe);
+        if (!info.exists()) {
+            *fehler = text::EingabeNichtDa.arg(zeigen(eingabe));
+            return std::nullopt;
+        }
+        if (info.isDir()) {
+            if (!sammler.ordner(eingabe, {}, fehler))
+                return std::nullopt;
+        } else if (!info.isFile()) {
+            *fehler = text::EingabeWederNoch.arg(zeigen(eingabe));
+            return std::nullopt;
+        } else if (!schnitt::istBilddatei(info.fileName())) {
+            *fehler = text::EingabeKeinBild.arg(zeigen(eingabe));
+            return std::nullopt;
+        } else {
+            auftrag.bilder.append({info.path(), info.fileName()});
+        }
+    }
+    return auftrag;
+}
+
+int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe)
+{
+    QString letztedatei;
+    bool fehlgeschlagen = false;
+    schnitt::stapelSchneidenIn(
+        auftrag.bilder, auftrag.schnitte, auftrag.zielOrdner,
+        [&](schnitt::Bildschnitt&& ergebnis, int fertig, int gesamt) {
+            for (const QString& zeile : schnitt::protokollieren(ergebnis, letztedatei)) {
+                ausgabe.zeile(zeile);
+                fehlgeschlagen |= zeile.startsWith(schnitt::meldung::Fehleranfang);
+            }
+            ausgabe.fortschritt(fertig, gesamt);
+        });
+    for (const QString& zeile : schnitt::stapelSchlusszeilen())
+        ausgabe.zeile(zeile);
+    return fehlgeschlagen ? 1 : 0;
+}
+
+int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
+{
+    int passen = 0, passenNicht = 0, unlesbar = 0;
+    const int gesamt = int(auftrag.bilder.size());
+    for (const schnitt::Stapelbild& bild : auftrag.bilder) {
+        const schnitt::Bildgroesse g =
+            schnitt::groesseLesen(QDir(bild.quellOrdner).filePath(bild.dateiname));
+        if (!g.ok()) {
+            ausgabe.zeile(schnitt::meldung::NichtGeladen.arg(bild.dateiname, g.fehler));
+            ++unlesbar;
+        } else {
+            const QRect ganz(QPoint(0, 0), g.groesse);
+            bool alle = true;
+            for (const schnitt::Schnitt& s : auftrag.schnitte) {
+                const FrameRechteck& r = s.rechteck;
+                // A rectangle without area lies nowhere, so not inside either.
+                if (r.width > 0 && r.height > 0 &&
+                    ganz.contains(QRect(r.left, r.top, r.width, r.height)))
+                    continue;
+                alle = false;
+                ausgabe.zeile(text::PasstNicht.arg(
+                    bild.dateiname, schnitt::richtungsName(s.buchstabe), QString::number(r.left),
+                    QString::number(r.top), QString::number(r.width), QString::number(r.height),
+                    QString::number(g.groesse.width()), QString::number(g.groesse.height())));
+            }
+            ++(alle ? passen : passenNicht);
+        }
+        ausgabe.fortschritt(passen + passenNicht + unlesbar, gesamt);
+    }
+    ausgabe.zeile(text::Pruefsumme.arg(QString::number(gesamt), QString::number(passen),
+                                       QString::number(passenNicht), QString::number(unlesbar)));
+    return passen == gesamt ? 0 : 1;
+}
+
+} // namespace cli

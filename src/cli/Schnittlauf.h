@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Aufruf.h"
+#include "views/Schneider.h"
+#include "views/Stapel.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace cli {
+
+class Ausgabe;
+
+// A call checked against the files: what to cut from where to where.
+struct Auftrag
+{
+    QList<schnitt::Schnitt> schnitte; // in the order L, R, V, Z
+    QList<schnitt::Stapelbild> bilder;
+    QString zielOrdner;
+};
+
+// Reads the frame configuration and lists the pictures of the inputs. On a
+// bad argument or an unusable configuration file returns nothing and puts
+// one German line saying why into `fehler`; nothing has been written then.
+std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler);
+
+// Cuts every picture on the batch engine and writes the window's log lines;
+// returns 0 when every view was saved, 1 otherwise.
+int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe);
+
+// Reports each cut whose rectangle does not lie wholly inside its picture,
+// by the sizes in the picture headers; returns 0 when all fit, 1 otherwise.
+int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe);
+
+} // namespace cli

@@ -1,0 +1,268 @@
+// sichtwerk-schnitt as a script meets it: the built program run on real
+// picture files, its views and log against the window's "Alle ausschneiden",
+// folders in folders, the fit check and every way to call it wrongly.
+
+#include "app/Form1.h"
+
+#include "Dialoghelfer.h"
+#include "Formhelfer.h"
+#include "Testbilder.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using testbilder::kodieren;
+
+namespace {
+
+struct Ergebnis
+{
+    int code = -1;
+    QStringList aus, fehler;
+};
+
+QStringList zeilen(const QByteArray& text)
+{
+    return QString::fromUtf8(text).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// "" when both folders hold the same files, byte for byte (subfolders aside).
+QString ordnerUnterschied(const QString& a, const QString& b)
+{
+    auto dateien = [](const QString& ordner) { return QDir(ordner).entryList(QDir::Files); };
+    if (dateien(a) != dateien(b) || dateien(a).isEmpty())
+        return dateien(a).join(u',') + " / " + dateien(b).join(u',');
+    for (const QString& n : dateien(a))
+        if (testbilder::lesen(QDir(a).filePath(n)) != testbilder::lesen(QDir(b).filePath(n)))
+            return n;
+    return {};
+}
+
+} // namespace
+
+class TestSchnitt final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_tmp;
+
+    QString pfad(const QString& name) const { return m_tmp->filePath(name); }
+    void bild(const QString& name, int w, int h, const char* format = "BMP", quint32 saat = 1)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(pfad(name)).path()));
+        QVERIFY(!testbilder::schreiben(m_tmp->path(), name,
+                                       kodieren(testbilder::fotoaehnlich(w, h, saat), format))
+                     .isEmpty());
+    }
+    // Runs the program in the temporary folder.
+    Ergebnis starten(const QStringList& argumente) const
+    {
+        QProcess p;
+        p.setWorkingDirectory(m_tmp->path());
+        p.start(QStringLiteral(SICHTWERK_SCHNITT), argumente);
+        if (!p.waitForFinished(60000))
+            return {};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                zeilen(p.readAllStandardOutput()), zeilen(p.readAllStandardError())};
+    }
+
+private slots:
+    void init()
+    {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tmp->isValid());
+        // Links and Zurück cross the edges of the smaller pictures.
+        const QByteArray config = formhelfer::konfiguration(u"Links"_qs, 3, 5, 41, 300) +
+                                  formhelfer::konfiguration(u"Rechts"_qs, 20, 150, 33, 17) +
+                                  formhelfer::konfiguration(u"Vorwärts"_qs, 0, 0, 250, 180) +
+                                  formhelfer::konfiguration(u"Zurück"_qs, 150, -8, 90, 40);
+        QVERIFY(QDir().mkpath(pfad(u"prog"_qs)));
+        QVERIFY(!testbilder::schreiben(pfad(u"prog"_qs), u"config.ini"_qs, config).isEmpty());
+    }
+
+    void gleichWieFenster_data()
+    {
+        QTest::addColumn<QStringList>("argumente");
+        QTest::addColumn<QStringList>("kaestchen");
+        QTest::newRow("jede Richtung") << QStringList{} << QStringList{"1", "2", "3", "4"};
+        QTest::newRow("z und l") << QStringList{"--richtungen", "zL"} << QStringList{"4", "1"};
+    }
+    void gleichWieFenster()
+    {
+        QFETCH(QStringList, argumente);
+        QFETCH(QStringList, kaestchen);
+        bild(u"bilder/a.jpg"_qs, 640, 480, "JPEG", 2); // decoded only in part
+        bild(u"bilder/B.BMP"_qs, 160, 170);
+        bild(u"bilder/c.jpg"_qs, 250, 180, "JPEG", 3);
+        bild(u"bilder/d.png"_qs, 200, 200, "PNG");
+        testbilder::schreiben(pfad(u"bilder"_qs), u"kaputt.jpg"_qs, "kein Bild");
+        // The same base name as a.jpg: its views must not be a.jpg's.
+        bild(u"bilder/a.bmp"_qs, 300, 200, "BMP", 4);
+
+        Form1 form(pfad(u"prog"_qs), QUrl());
+        formhelfer::zeigen(form);
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", pfad(u"bilder"_qs));
+        for (const QString& k : kaestchen)
+            form.findChild<QCheckBox*>(u"Check"_qs + k)->setChecked(true);
+        const qsizetype vorher = protokollZeilen(form).size();
+        QTest::mouseClick(formhelfer::knopf(form, u"Command6"_qs), Qt::LeftButton);
+
+        const Ergebnis e = starten(
+            QStringList{"--config", "prog/config.ini", "--ausgabe", "aus", "bilder"} + argumente);
+        QCOMPARE(e.code, 1);
+        QCOMPARE(e.aus, protokollZeilen(form).mid(vorher));
+        QCOMPARE(e.fehler, e.aus.filter(QRegularExpression(u"^Error: "_qs)));
+        QCOMPARE(e.fehler.size(), 1);
+        QCOMPARE(ordnerUnterschied(pfad(u"aus"_qs), pfad(u"prog/ausgeschnitten"_qs)), QString());
+    }
+
+    void mehrereEingabenUndUnterordner()
+    {
+        bild(u"eins/b.jpg"_qs, 260, 200, "JPEG", 5);
+        bild(u"eins/a.bmp"_qs, 200, 200, "BMP", 6);
+        bild(u"zwei/c.bmp"_qs, 200, 200, "BMP", 7);
+        bild(u"zwei/x.bmp"_qs, 200, 200, "BMP", 8);
+        const QStringList config{"--config", "prog/config.ini", "--richtungen", "R"};
+        Ergebnis e = starten(config + QStringList{"zwei/c.bmp", "eins", "--ausgabe", "flach"});
+        QCOMPARE(e.code, 0);
+        QCOMPARE(e.aus.filter(u":"_qs), (QStringList{"c.bmp:", "a.bmp:", "b.jpg:"}));
+        QCOMPARE(e.aus.last(), QString(30, u'='));
+        QCOMPARE(testbilder::inhalt(pfad(u"flach"_qs)),
+                 (QStringList{"a_R.bmp", "b_R.bmp", "c_R.bmp"}));
+
+        // Equal names in two subfolders, and the views of an earlier run
+        // inside the tree, which must not be cut again.
+        bild(u"baum/a.bmp"_qs, 200, 200, "BMP", 9);
+        bild(u"baum/eins/a.bmp"_qs, 200, 200, "BMP", 10);
+        bild(u"baum/eins/tief/a.bmp"_qs, 200, 200, "BMP", 11);
+        bild(u"baum/zwei/a.bmp"_qs, 200, 200, "BMP", 12);
+        const QStringList rekursiv = config + QStringList{"--rekursiv", "--ausgabe", "baum/aus"};
+        QCOMPARE(starten(rekursiv + QStringList{"baum"}).code, 0);
+        e = starten(rekursiv + QStringList{"baum"});
+        QCOMPARE(e.code, 0);
+        QCOMPARE(e.aus.filter(u":"_qs),
+                 (QStringList{"a.bmp:", "eins/a.bmp:", "eins/tief/a.bmp:", "zwei/a.bmp:"}));
+        for (const QString& teil : {u""_qs, u"/eins"_qs, u"/eins/tief"_qs, u"/zwei"_qs}) {
+            QCOMPARE(starten(config + QStringList{"--ausgabe", "soll" + teil, "baum" + teil}).code,
+                     0);
+            QCOMPARE(ordnerUnterschied(pfad("baum/aus" + teil), pfad("soll" + teil)), QString());
+        }
+    }
+
+    void pruefen_data()
+    {
+        QTest::addColumn<QStringList>("argumente");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("aus");
+        const QStringList config{"--pruefen", "--config", "prog/config.ini"};
+        // gross.bmp is 250 × 180: Vorwärts fills it exactly, Rechts nearly.
+        QTest::newRow("genau bis zum Rand")
+            << config + QStringList{"--richtungen=vr", "gross.bmp"} << 0
+            << QStringList{"Geprüft: 1 Bilder, 1 passen, 0 passen nicht, 0 nicht lesbar"};
+        QTest::newRow("Ränder und Unlesbares")
+            << config + QStringList{"gross.bmp", "klein.jpg", "kaputt.gif"} << 1
+            << QStringList{"gross.bmp: Rahmen Links (Left 5, Top 3, Width 41, Height 300) liegt "
+                           "nicht ganz im Bild (250 × 180)",
+                           "gross.bmp: Rahmen Zurück (Left -8, Top 150, Width 90, Height 40) "
+                           "liegt nicht ganz im Bild (250 × 180)",
+                           "klein.jpg: Rahmen Links (Left 5, Top 3, Width 41, Height 300) liegt "
+                           "nicht ganz im Bild (182 × 302)",
+                           "klein.jpg: Rahmen Rechts (Left 150, Top 20, Width 33, Height 17) "
+                           "liegt nicht ganz im Bild (182 × 302)",
+                           "klein.jpg: Rahmen Vorwärts (Left 0, Top 0, Width 250, Height 180) "
+                           "liegt nicht ganz im Bild (182 × 302)",
+                           "klein.jpg: Rahmen Zurück (Left -8, Top 150, Width 90, Height 40) "
+                           "liegt nicht ganz im Bild (182 × 302)",
+                           "Error: kaputt.gif konnte nicht geladen werden: die Bilddaten sind "
+                           "beschädigt",
+                           "Geprüft: 3 Bilder, 0 passen, 2 passen nicht, 1 nicht lesbar"};
+    }
+    void pruefen()
+    {
+        QFETCH(QStringList, argumente);
+        QFETCH(int, code);
+        QFETCH(QStringList, aus);
+        bild(u"gross.bmp"_qs, 250, 180);
+        bild(u"klein.jpg"_qs, 182, 302, "JPEG");
+        testbilder::schreiben(m_tmp->path(), u"kaputt.gif"_qs, "GIF89a");
+        const Ergebnis e = starten(argumente);
+        QCOMPARE(e.code, code);
+        QCOMPARE(e.aus, aus);
+        QCOMPARE(e.fehler, aus.filter(QRegularExpression(u"^Error: "_qs)));
+        QVERIFY(!QFile::exists(pfad(u"ausgeschnitten"_qs)));
+    }
+
+    void falscherAufruf_data()
+    {
+        QTest::addColumn<QStringList>("argumente");
+        QTest::addColumn<QString>("warum");
+        const QString hilfe = u" (Hilfe: sichtwerk-schnitt --help)"_qs;
+        auto mit = [](const char* config, QStringList rest) {
+            return QStringList{"--config", config} + rest;
+        };
+        QTest::newRow("unbekannte Option") << mit("prog/config.ini", {"--schnell", "b"})
+                                           << "Unbekannte Option '--schnell'" + hilfe;
+        QTest::newRow("Wert fehlt")
+            << QStringList{"b", "--config"} << "Zu --config fehlt der Wert" + hilfe;
+        QTest::newRow("ohne --config") << QStringList{"b"} << "--config DATEI fehlt" + hilfe;
+        QTest::newRow("ohne Eingabe")
+            << mit("prog/config.ini", {"--rekursiv"})
+            << "Keine EINGABE angegeben: ein Ordner oder eine Bilddatei" + hilfe;
+        QTest::newRow("Config fehlt")
+            << mit("weg.ini", {"b"}) << "Die Konfigurationsdatei 'weg.ini' existiert nicht";
+        QTest::newRow("Config unlesbar")
+            << mit("gesperrt.ini", {"b"})
+            << "Die Konfigurationsdatei 'gesperrt.ini' kann nicht gelesen werden: keine Leserechte";
+        QTest::newRow("Config ist Ordner")
+            << mit("prog", {"b"}) << "Die Konfigurationsdatei 'prog' ist keine gewöhnliche Datei";
+        QTest::newRow("Config ohne Richtung")
+            << mit("b/a.bmp", {"b"})
+            << "Die Konfigurationsdatei 'b/a.bmp' legt keine Richtung fest (jede Width fehlt oder "
+               "ist 0)";
+        QTest::newRow("Richtung ohne Rahmen")
+            << mit("nurlinks.ini", {"--richtungen", "LR", "b"})
+            << "Die Richtung Rechts ist in der Konfigurationsdatei 'nurlinks.ini' nicht festgelegt "
+               "(Width fehlt oder ist 0)";
+        QTest::newRow("unbekannte Richtung")
+            << mit("prog/config.ini", {"--richtungen=LX", "b"})
+            << "Unbekannte Richtung 'X' in --richtungen: erlaubt sind L, R, V und Z" + hilfe;
+        QTest::newRow("Ordner unlesbar") << mit("prog/config.ini", {"b", "gesperrt"})
+                                         << "Der Ordner 'gesperrt' kann nicht gelesen werden";
+        QTest::newRow("Eingabe fehlt") << mit("prog/config.ini", {"b", "b/weg.jpg"})
+                                       << "Die Eingabe 'b/weg.jpg' existiert nicht";
+        QTest::newRow("Eingabe kein Bild")
+            << mit("prog/config.ini", {"b/a.bmp", "prog/config.ini"})
+            << "Die Eingabe 'prog/config.ini' ist kein Bild: der Name endet nicht auf jpg, gif "
+               "oder bmp";
+    }
+    void falscherAufruf()
+    {
+        QFETCH(QStringList, argumente);
+        QFETCH(QString, warum);
+        bild(u"b/a.bmp"_qs, 200, 200);
+        testbilder::schreiben(m_tmp->path(), u"nurlinks.ini"_qs,
+                              formhelfer::konfiguration(u"Links"_qs, 0, 0, 10, 10));
+        const QString gesperrt = testbilder::schreiben(
+            m_tmp->path(), u"gesperrt.ini"_qs, testbilder::lesen(pfad(u"prog/config.ini"_qs)));
+        QVERIFY(QFile::setPermissions(gesperrt, {}));
+        QVERIFY(QDir().mkpath(pfad(u"gesperrt"_qs)));
+        QVERIFY(QFile::setPermissions(pfad(u"gesperrt"_qs), {}));
+        const Ergebnis e = starten(argumente);
+        QCOMPARE(e.code, 2);
+        QCOMPARE(e.aus, QStringList());
+        QCOMPARE(e.fehler, QStringList{"sichtwerk-schnitt: " + warum});
+        QVERIFY(!QFile::exists(pfad(u"ausgeschnitten"_qs)));
+
+        const Ergebnis hilfe = starten(argumente + QStringList{"-h"});
+        QCOMPARE(hilfe.code, 0);
+        QVERIFY(hilfe.aus.first().startsWith(u"Aufruf: sichtwerk-schnitt --config DATEI.ini"));
+    }
+};
+
+QTEST_MAIN(TestSchnitt)
+#include "tst_schnitt.moc"
