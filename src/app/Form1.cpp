@@ -45,6 +45,7 @@ Form1::Form1(const QString& programmordner, const QUrl& updateserver, QWidget* p
     steuerelementeAnlegen();
     m_form3 = new Form3(m_programmordner, m_updateserver, this);
     m_uebergabeTimer = m_form3->findChild<QObject*>(QStringLiteral("Timer1"));
+    connect(m_form3, &Form3::protokollieren, this, &Form1::SchreibProtokoll);
 
     connect(Dir1, &VerzeichnisListe::pathChanged, this, &Form1::Dir1_Change);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);

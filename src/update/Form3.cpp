@@ -271,8 +271,10 @@ void Form3::Updateausfuehren()
 
 void Form3::ablehnen(const QString& grund, const QString& stufe)
 {
-    if (!grund.isEmpty())
+    if (!grund.isEmpty()) {
         qWarning().noquote() << grund;
+        emit protokollieren(grund);
+    }
     if (!stufe.isEmpty())
         update::stufeEntfernen(stufe);
     // The progress of an update that ends here would only mislead.

@@ -46,6 +46,10 @@ public slots:
     // Blinks the success text.
     void Timer2_Timer();
 
+signals:
+    // Why an update was refused, as one line for the activity log.
+    void protokollieren(const QString& zeile);
+
 private:
     void Updateausfuehren();
     void HolVersion(const QString& Dateiname);

@@ -31,18 +31,6 @@ QStringList zeilen(const QByteArray& text)
     return QString::fromUtf8(text).split(u'\n', Qt::SkipEmptyParts);
 }
 
-// "" when both folders hold the same files, byte for byte (subfolders aside).
-QString ordnerUnterschied(const QString& a, const QString& b)
-{
-    auto dateien = [](const QString& ordner) { return QDir(ordner).entryList(QDir::Files); };
-    if (dateien(a) != dateien(b) || dateien(a).isEmpty())
-        return dateien(a).join(u',') + " / " + dateien(b).join(u',');
-    for (const QString& n : dateien(a))
-        if (testbilder::lesen(QDir(a).filePath(n)) != testbilder::lesen(QDir(b).filePath(n)))
-            return n;
-    return {};
-}
-
 } // namespace
 
 class TestSchnitt final : public QObject
@@ -118,7 +106,8 @@ private slots:
         QCOMPARE(e.aus, protokollZeilen(form).mid(vorher));
         QCOMPARE(e.fehler, e.aus.filter(QRegularExpression(u"^Error: "_qs)));
         QCOMPARE(e.fehler.size(), 1);
-        QCOMPARE(ordnerUnterschied(pfad(u"aus"_qs), pfad(u"prog/ausgeschnitten"_qs)), QString());
+        QCOMPARE(testbilder::ordnerUnterschied(pfad(u"aus"_qs), pfad(u"prog/ausgeschnitten"_qs)),
+                 QString());
     }
 
     void mehrereEingabenUndUnterordner()
@@ -150,7 +139,8 @@ private slots:
         for (const QString& teil : {u""_qs, u"/eins"_qs, u"/eins/tief"_qs, u"/zwei"_qs}) {
             QCOMPARE(starten(config + QStringList{"--ausgabe", "soll" + teil, "baum" + teil}).code,
                      0);
-            QCOMPARE(ordnerUnterschied(pfad("baum/aus" + teil), pfad("soll" + teil)), QString());
+            QCOMPARE(testbilder::ordnerUnterschied(pfad("baum/aus" + teil), pfad("soll" + teil)),
+                     QString());
         }
     }
 

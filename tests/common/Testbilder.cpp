@@ -33,13 +33,14 @@ QImage fotoaehnlich(int breite, int hoehe, quint32 saat)
     return bild;
 }
 
-QByteArray kodieren(const QImage& bild, const char* format, int qualitaet)
+QByteArray kodieren(const QImage& bild, const char* format, int qualitaet, bool progressiv)
 {
     QByteArray d;
     QBuffer puffer(&d);
     puffer.open(QIODevice::WriteOnly);
     QImageWriter schreiber(&puffer, format);
     schreiber.setQuality(qualitaet);
+    schreiber.setProgressiveScanWrite(progressiv);
     if (!schreiber.write(bild))
         return {};
     return d;
@@ -92,6 +93,19 @@ QStringList inhalt(const QString& ordner)
 {
     return QDir(ordner).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString ordnerUnterschied(const QString& ist, const QString& soll)
+{
+    auto dateien = [](const QString& ordner) {
+        return QDir(ordner).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    };
+    if (dateien(ist) != dateien(soll) || dateien(ist).isEmpty())
+        return dateien(ist).join(u',') + QStringLiteral(" statt ") + dateien(soll).join(u',');
+    for (const QString& name : dateien(ist))
+        if (lesen(QDir(ist).filePath(name)) != lesen(QDir(soll).filePath(name)))
+            return name + QStringLiteral(" unterscheidet sich");
+    return {};
 }
 
 } // namespace testbilder

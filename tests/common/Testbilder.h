@@ -14,7 +14,8 @@ namespace testbilder {
 QImage fotoaehnlich(int breite, int hoehe, quint32 saat);
 
 // The picture as Qt writes it in that format ("BMP", "JPEG").
-QByteArray kodieren(const QImage& bild, const char* format, int qualitaet = -1);
+QByteArray kodieren(const QImage& bild, const char* format, int qualitaet = -1,
+                    bool progressiv = false);
 
 // Writes the bytes to ordner/name; returns the path, or "" on failure.
 QString schreiben(const QString& ordner, const QString& name, const QByteArray& inhalt);
@@ -29,5 +30,8 @@ QString ersterUnterschied(const QImage& ist, const QImage& soll);
 
 // The names in a folder, sorted, with hidden files.
 QStringList inhalt(const QString& ordner);
+// "" when both folders hold the same files with the same bytes (subfolders
+// aside), else what differs.
+QString ordnerUnterschied(const QString& ist, const QString& soll);
 
 } // namespace testbilder

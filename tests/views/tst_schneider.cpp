@@ -132,30 +132,6 @@ private slots:
         QCOMPARE(ansichtsDateiname(quelle, buchstabe).isNull(), ansicht.isNull());
     }
 
-    void reihenfolgeLRVZ()
-    {
-        const QString pfad = quelle("szene1.jpg", 1);
-        m_letztedatei = QStringLiteral("vorher.gif");
-        std::array<std::optional<FrameRechteck>, 4> angehakt;
-        angehakt[size_t(Richtung::Zurueck)] = Zurueck;
-        angehakt[size_t(Richtung::Vorwaerts)] = Vorwaerts;
-        angehakt[size_t(Richtung::Rechts)] = Rechts;
-        angehakt[size_t(Richtung::Links)] = Links;
-        const Schnittprotokoll p = bildAusschneiden(m_quellen, "szene1.jpg", schnitteFuer(angehakt),
-                                                    m_programm, m_letztedatei);
-        QCOMPARE(p.zeilen,
-                 QStringList({Regel, "szene1.jpg:", "Bild LINKS erstellt", "Bild RECHTS erstellt",
-                              "Bild VORWÄRTS erstellt", "Bild ZURÜCK erstellt"}));
-        QCOMPARE(m_letztedatei, QStringLiteral("szene1.jpg"));
-        QCOMPARE(testbilder::inhalt(ausgabe()),
-                 QStringList({"szene1_L.bmp", "szene1_R.bmp", "szene1_V.bmp", "szene1_Z.bmp"}));
-        QCOMPARE(testbilder::ersterUnterschied(QImage(ausgabe("szene1_Z.bmp")),
-                                               erwartet(pfad, QRect(70, 100, 80, 50))),
-                 QString());
-        // The decoded picture goes back for the hidden full-size picture box.
-        QCOMPARE(p.bild.size(), QSize(200, 120));
-    }
-
     void ueberschrift_data()
     {
         QTest::addColumn<QString>("vorher");

@@ -8,9 +8,7 @@
 #include "views/Schneider.h"
 #include "views/Stapel.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -32,18 +30,6 @@ QString ausgabe(const QString& programm, const QString& name = {})
     return QDir(programm).filePath(QStringLiteral("ausgeschnitten/") + name);
 }
 
-// "" when both output folders hold the same names with the same bytes.
-QString ordnerUnterschied(const QString& a, const QString& b)
-{
-    if (testbilder::inhalt(a) != testbilder::inhalt(b))
-        return testbilder::inhalt(b).join(u',') + QStringLiteral(" statt ") +
-               testbilder::inhalt(a).join(u',');
-    for (const QString& name : testbilder::inhalt(a))
-        if (testbilder::lesen(QDir(a).filePath(name)) != testbilder::lesen(QDir(b).filePath(name)))
-            return name + QStringLiteral(" unterscheidet sich");
-    return {};
-}
-
 } // namespace
 
 class TestStapel final : public QObject
@@ -56,16 +42,6 @@ class TestStapel final : public QObject
     void quelle(const QString& name, const QByteArray& inhalt)
     {
         QVERIFY(!testbilder::schreiben(m_quellen, name, inhalt).isEmpty());
-    }
-    static QByteArray jpeg(const QImage& bild, int qualitaet, bool progressiv = false)
-    {
-        QByteArray d;
-        QBuffer puffer(&d);
-        puffer.open(QIODevice::WriteOnly);
-        QImageWriter schreiber(&puffer, "jpeg");
-        schreiber.setQuality(qualitaet);
-        schreiber.setProgressiveScanWrite(progressiv);
-        return schreiber.write(bild) ? d : QByteArray();
     }
 
 private slots:
@@ -100,27 +76,28 @@ private slots:
         QFETCH(bool, teilweise);
         const QImage gross = testbilder::fotoaehnlich(640, 480, 1);
         const QImage klein = testbilder::fotoaehnlich(300, 220, 2);
-        quelle("a.jpg", jpeg(gross, 90));
+        quelle("a.jpg", testbilder::kodieren(gross, "JPEG", 90));
         // Same base name as a.jpg and earlier by name: a.jpg's views must
         // win, also over the large BMP that takes longest.
         quelle("a.bmp", testbilder::kodieren(testbilder::fotoaehnlich(1600, 1200, 9), "BMP"));
         quelle("a.gif", testbilder::testdatei("szene.gif"));
         quelle("B.BMP", testbilder::kodieren(klein, "BMP"));
-        quelle("b.jpg", jpeg(testbilder::fotoaehnlich(333, 257, 3), 85, true));
-        quelle(
-            "c.jpg",
-            jpeg(testbilder::fotoaehnlich(410, 300, 4).convertToFormat(QImage::Format_Grayscale8),
-                 90));
-        quelle("d.jpg", jpeg(testbilder::fotoaehnlich(517, 389, 5), 100));
+        quelle("b.jpg",
+               testbilder::kodieren(testbilder::fotoaehnlich(333, 257, 3), "JPEG", 85, true));
+        quelle("c.jpg",
+               testbilder::kodieren(
+                   testbilder::fotoaehnlich(410, 300, 4).convertToFormat(QImage::Format_Grayscale8),
+                   "JPEG", 90));
+        quelle("d.jpg", testbilder::kodieren(testbilder::fotoaehnlich(517, 389, 5), "JPEG", 100));
         quelle("e.jpg", testbilder::testdatei("gedreht.jpg"));
         quelle("f.jpg", testbilder::testdatei("neustart.jpg"));
         quelle("kaputt.jpg", "kein Bild");
-        const QByteArray ganz = jpeg(gross, 75);
+        const QByteArray ganz = testbilder::kodieren(gross, "JPEG", 75);
         quelle("halb.jpg", ganz.left(ganz.size() / 2));
         quelle("jpg", ganz); // too short a name for a base name
         for (int i = 0; i < 4; ++i)
             quelle(QStringLiteral("h%1.jpg").arg(i),
-                   jpeg(testbilder::fotoaehnlich(200, 150, 10 + i), 80));
+                   testbilder::kodieren(testbilder::fotoaehnlich(200, 150, 10 + i), "JPEG", 80));
 
         // The first picture continues the heading of an earlier cut.
         const QString programmA = m_tmp->filePath(QStringLiteral("nacheinander"));
@@ -147,7 +124,7 @@ private slots:
         QVERIFY(soll.protokoll.filter(QStringLiteral("Error: ")).size() >= 4);
         QVERIFY(
             soll.protokoll.contains(meldung::NichtGeladen.arg(u"weg.bmp", meldung::GrundFehlt)));
-        QCOMPARE(ordnerUnterschied(ausgabe(programmA), ausgabe(programmB)), QString());
+        QCOMPARE(testbilder::ordnerUnterschied(ausgabe(programmA), ausgabe(programmB)), QString());
 
         // What the results carry: the picture's whole size and, where only a
         // part was decoded, exactly the pixels of the full decode there.
