@@ -30,7 +30,8 @@ inline QByteArray bytes(const std::string& s)
 // between '[' and ']' and the text before '='. They make good probes, since
 // names the fuzzer invents itself rarely match (the comparison runs inside
 // Qt, which carries no coverage instrumentation).
-inline QByteArray ohneBlanks(QByteArray t)
+// For QByteArray and QString alike.
+template <typename Text> Text ohneBlanks(Text t)
 {
     while (!t.isEmpty() && (t.front() == ' ' || t.front() == '\t'))
         t.remove(0, 1);

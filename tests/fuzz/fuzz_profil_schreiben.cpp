@@ -18,20 +18,6 @@
 
 namespace {
 
-bool istBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-QString ohneBlanks(QString s)
-{
-    while (!s.isEmpty() && istBlank(s.front()))
-        s.remove(0, 1);
-    while (!s.isEmpty() && istBlank(s.back()))
-        s.chop(1);
-    return s;
-}
-
 QString ohne(QString s, QStringView zeichen)
 {
     for (QChar c : zeichen)
@@ -41,7 +27,7 @@ QString ohne(QString s, QStringView zeichen)
 
 QString wieGelesen(const QString& geschrieben)
 {
-    QString w = ohneBlanks(cp1252::dekodieren(cp1252::kodieren(geschrieben)));
+    QString w = fuzz::ohneBlanks(cp1252::dekodieren(cp1252::kodieren(geschrieben)));
     if (w.size() >= 2 && (w.front() == u'"' || w.front() == u'\'') && w.back() == w.front())
         w = w.sliced(1, w.size() - 2);
     return w.left(profildatei::Puffergroesse - 1);
@@ -53,9 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* daten, size_t groesse)
 {
     FuzzedDataProvider eingabe(daten, groesse);
     const QString sektion =
-        ohneBlanks(ohne(cp1252::dekodieren(eingabe.ConsumeRandomLengthString(40)), u"\r\n]"));
+        fuzz::ohneBlanks(ohne(cp1252::dekodieren(eingabe.ConsumeRandomLengthString(40)), u"\r\n]"));
     QString schluessel =
-        ohneBlanks(ohne(cp1252::dekodieren(eingabe.ConsumeRandomLengthString(40)), u"\r\n="));
+        fuzz::ohneBlanks(ohne(cp1252::dekodieren(eingabe.ConsumeRandomLengthString(40)), u"\r\n="));
     if (schluessel.startsWith(u';') || schluessel.startsWith(u'['))
         schluessel.prepend(u'k');
     const QString wert =

@@ -163,7 +163,7 @@ private slots:
                                                             {u'R', {10, 140, 60, -5}},
                                                             {u'/', Vorwaerts},
                                                             {u'V', Vorwaerts},
-                                                            {u'Z', {0, 0, -1, 0}}});
+                                                            {u'Z', {0, 0, 7, 0}}});
         QCOMPARE(
             zeilen,
             QStringList(
@@ -171,7 +171,7 @@ private slots:
                  "szene1.jpg:", meldung::RahmenUngueltig.arg(u"szene1.jpg", u"Links", u"0", u"80"),
                  meldung::RahmenUngueltig.arg(u"szene1.jpg", u"Rechts", u"60", u"-5"),
                  meldung::BuchstabeUngueltig.arg(u"szene1.jpg", u"/"), "Bild VORWÄRTS erstellt",
-                 meldung::RahmenUngueltig.arg(u"szene1.jpg", u"Zurück", u"-1", u"0")}));
+                 meldung::RahmenUngueltig.arg(u"szene1.jpg", u"Zurück", u"7", u"0")}));
         QVERIFY(zeilen[2].startsWith(u"Error: szene1.jpg"));
         QCOMPARE(testbilder::inhalt(ausgabe()), QStringList{"szene1_V.bmp"});
         QCOMPARE(testbilder::inhalt(m_programm), QStringList{"ausgeschnitten"});
