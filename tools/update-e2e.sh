@@ -65,6 +65,7 @@ lauf() {
             w=$(xdotool search --name "^Error$" | head -n 1)
             xdotool windowfocus --sync "$w" key Return
             sleep 1
+            import -window root "$0-fenster.png"
         fi
         if kill -0 $pid 2>/dev/null; then echo "läuft noch"; kill $pid; else echo "beendet"; fi
     ' "$prog" "$2" | tee "$DIR/$1.ende"
