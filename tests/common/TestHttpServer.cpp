@@ -2,6 +2,7 @@
 
 #include <QNetworkProxy>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <numeric>
 
@@ -48,6 +49,20 @@ void TestHttpServer::lesen(QTcpSocket* socket)
         "\r\n";
     if (!a.ort.isEmpty())
         kopf += "Location: " + a.ort + "\r\n";
+    if (a.takt > 0) {
+        socket->write(kopf + "\r\n");
+        auto* uhr = new QTimer(socket);
+        connect(uhr, &QTimer::timeout, socket, [socket, uhr, rest = a.body]() mutable {
+            socket->write(rest.first(1));
+            rest.remove(0, 1);
+            if (rest.isEmpty()) {
+                uhr->stop();
+                socket->disconnectFromHost();
+            }
+        });
+        uhr->start(a.takt);
+        return;
+    }
     socket->write(kopf + "\r\n" + (a.gesendet < 0 ? a.body : a.body.left(a.gesendet)));
     socket->disconnectFromHost();
 }

@@ -33,6 +33,11 @@ public:
     {
         m_antworten.insert(pfad, {200, body, {}, gesendet, false});
     }
+    // Sends the body one byte every `takt` milliseconds.
+    void troepfeln(const QString& pfad, const QByteArray& body, int takt)
+    {
+        m_antworten.insert(pfad, {200, body, {}, -1, false, takt});
+    }
     // Reads the request and stays silent.
     void nieAntworten(const QString& pfad) { m_antworten.insert(pfad, {200, {}, {}, -1, true}); }
     int anfragen(const QString& pfad) const { return m_zaehler.value(pfad); }
@@ -46,6 +51,7 @@ private:
         QByteArray ort;  // Location of a redirect
         qint64 gesendet; // < 0: the whole body
         bool nie;
+        int takt = 0;
     };
 
     void lesen(QTcpSocket* socket);

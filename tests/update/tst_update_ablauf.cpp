@@ -208,6 +208,8 @@ private slots:
         zeile("Inhalt abgeschnitten", "P/a=alt", "1|a|/kurz|", "a", "0/1", 0, "abgelehnt");
         zeile("Status 500", "P/a=alt", "1|a|/kaputt|", "a", "0/1", 0, "abgelehnt");
         zeile("Umleitung", "", "1|a|/um|", "", "1/1 'a'", 100, "P/a=a");
+        // Longer than the stall limit in all, but never silent that long.
+        zeile("langsam, aber stetig", "", "1|a|/langsam|", "", "1/1 'a'", 100, "P/a=langsam");
         zeile("Umleitungsschleife", "", "1|a|/kreis|", "a", "0/1", 0, "abgelehnt");
     }
     void dateistufe()
@@ -236,6 +238,7 @@ private slots:
         lauf.server.abschneiden(u"/kurz"_qs, QByteArray(10000, 'k'), 4000);
         lauf.server.umleiten(u"/um"_qs, "/a");
         lauf.server.umleiten(u"/kreis"_qs, "/kreis");
+        lauf.server.troepfeln(u"/langsam"_qs, "langsam", 100);
         lauf.server.bedienen(u"/kaputt"_qs, "kaputt", 500);
         // Signed as the signing tool does it: what one pass over the list reads.
         const QByteArray listentext = updateListe(liste, lauf.server.url());
@@ -271,6 +274,14 @@ private slots:
         QCOMPARE(lauf.server.anfragen(u"/boese"_qs), 0);
         QCOMPARE(lauf.scharf(), angenommen);
         QCOMPARE(lauf.beendet, 0);
+    }
+
+    void schlichteDateinamen()
+    {
+        for (const char* name : {"", ".", "..", "...", "a/b", "a\\b", "C:x", "a\tb", "a\x7f"})
+            QVERIFY2(!update::istSchlichterDateiname(QString::fromLatin1(name)), name);
+        for (const char* name : {"a", ".a", "a..b", "karte.dat"})
+            QVERIFY2(update::istSchlichterDateiname(QString::fromLatin1(name)), name);
     }
 
     void abgelehnt_data()
