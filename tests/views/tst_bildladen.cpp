@@ -93,8 +93,6 @@ private slots:
         QCOMPARE(v.vollGroesse, voll);
         QCOMPARE(v.bild.size(), erwartet);
         QCOMPARE(v.bild.format(), QImage::Format_RGB32);
-        QVERIFY(v.bild.width() >= std::min(ziel.width(), voll.width()));
-        QVERIFY(v.bild.height() >= std::min(ziel.height(), voll.height()));
         // Decoded small, but the same picture: both reduced to a few pixels alike.
         const QImage ist = v.bild.scaled(16, 12, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const QImage soll =
