@@ -408,6 +408,7 @@ private slots:
         auto* shape1 = lauf.kind<Rechteck>("Shape1");
         auto* shape2 = lauf.kind<Rechteck>("Shape2");
         QCOMPARE(lauf.kind<QLabel>("Label2")->text(), u"Datei: 1/1 'Dateiname'"_qs);
+        QVERIFY(lauf.kind<QLabel>("Label1")->font().bold());
         // At 100 units the bar covers the whole track.
         shape2->setzeBreite(100.0f);
         QCOMPARE(shape2->width(), shape1->width());
