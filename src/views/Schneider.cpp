@@ -37,7 +37,7 @@ QRect benoetigterBereich(const QList<Schnitt>& schnitte)
 
 Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
                           const QList<Schnitt>& schnitte, const QString& programmOrdner,
-                          Dekodierung umfang)
+                          Dekodierung umfang, Speicherbudget* budget)
 {
     Bildschnitt ergebnis;
     ergebnis.dateiname = dateiname;
@@ -60,7 +60,7 @@ Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
     GeladenesBild geladen;
     const QRect bereich = benoetigterBereich(schnitte);
     if (umfang == Dekodierung::nurBenoetigt && bereich.isValid())
-        geladen = bereichLaden(quellpfad, bereich);
+        geladen = bereichLaden(quellpfad, bereich, budget);
     else
         geladen = bildLaden(quellpfad);
     if (!geladen.ok()) {

@@ -1,6 +1,8 @@
 #include "Stapel.h"
 
 #include "Ausschnitt.h"
+#include "Bildladen.h"
+#include "Speicherbudget.h"
 
 #include <QAbstractEventDispatcher>
 #include <QEventLoop>
@@ -72,6 +74,8 @@ void stapelSchneiden(
     QObject wecker;
     // The same for a thread without an event loop: one release per picture.
     QSemaphore gemeldet;
+    // The pictures in work share this memory, whatever the number of workers.
+    Speicherbudget budget(qint64(SpeichergrenzeMB) * 1024 * 1024);
     QThreadPool pool;
     pool.setMaxThreadCount(stapelArbeiter());
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
@@ -91,20 +95,21 @@ void stapelSchneiden(
     };
     auto starten = [&](const QString& name) {
         auto fach = std::make_shared<Fach>();
-        pool.start([fach, quellOrdner, name, schnitte, programmOrdner, &wecker, &gemeldet] {
-            try {
-                fach->ergebnis = bildSchneiden(quellOrdner, name, schnitte, programmOrdner,
-                                               Dekodierung::nurBenoetigt);
-            } catch (...) {
-                fach->ausnahme = std::current_exception();
-            }
-            fach->fertig.store(true, std::memory_order_release);
-            gemeldet.release();
-            // A queued call wakes the waiting thread's event dispatcher; an
-            // empty one is all it takes.
-            QMetaObject::invokeMethod(
-                &wecker, [] {}, Qt::QueuedConnection);
-        });
+        pool.start(
+            [fach, quellOrdner, name, schnitte, programmOrdner, &wecker, &gemeldet, &budget] {
+                try {
+                    fach->ergebnis = bildSchneiden(quellOrdner, name, schnitte, programmOrdner,
+                                                   Dekodierung::nurBenoetigt, &budget);
+                } catch (...) {
+                    fach->ausnahme = std::current_exception();
+                }
+                fach->fertig.store(true, std::memory_order_release);
+                gemeldet.release();
+                // A queued call wakes the waiting thread's event dispatcher; an
+                // empty one is all it takes.
+                QMetaObject::invokeMethod(
+                    &wecker, [] {}, Qt::QueuedConnection);
+            });
         laufend.push_back({std::move(fach), stammSchluessel(name)});
     };
 
