@@ -1,5 +1,6 @@
 #include "Bildladen.h"
 
+#include "JpegBereich.h"
 #include "Meldungen.h"
 
 #include <QBuffer>
@@ -190,6 +191,23 @@ QImage ohneAlpha(const QImage& bild)
     return argb.convertToFormat(QImage::Format_RGB32);
 }
 
+qint64 grenzeBytes()
+{
+    return qint64(SpeichergrenzeMB) * 1024 * 1024;
+}
+
+qint64 bildBytes(QSize groesse)
+{
+    return qint64(groesse.width()) * groesse.height() * 4;
+}
+
+QString zuGrossMeldung(QSize groesse)
+{
+    return meldung::GrundZuGross.arg(QString::number(groesse.width()),
+                                     QString::number(groesse.height()),
+                                     QString::number(SpeichergrenzeMB));
+}
+
 // A picture file read whole and checked, with a reader at its start. The
 // whole file is read first so that the completeness checks and the decoder
 // see the same bytes.
@@ -248,16 +266,16 @@ public:
         m_leser.emplace(&m_puffer, m_format);
         m_leser->setAutoTransform(false);
         m_groesse = m_leser->size();
-        if (m_groesse.isValid() && qint64(m_groesse.width()) * m_groesse.height() * 4 >
-                                       qint64(SpeichergrenzeMB) * 1024 * 1024)
-            m_fehler = meldung::GrundZuGross.arg(QString::number(m_groesse.width()),
-                                                 QString::number(m_groesse.height()),
-                                                 QString::number(SpeichergrenzeMB));
+        if (m_groesse.isValid() && bildBytes(m_groesse) > grenzeBytes())
+            m_zuGross = zuGrossMeldung(m_groesse);
     }
     Quelle(const Quelle&) = delete;
     Quelle& operator=(const Quelle&) = delete;
 
     const QString& fehler() const { return m_fehler; }
+    // Set when the whole picture decoded at once would pass the limit.
+    const QString& zuGross() const { return m_zuGross; }
+    const QByteArray& inhalt() const { return m_inhalt; }
     bool istJpeg() const { return m_format == "jpeg"; }
     // From the header; invalid where the reader cannot tell before decoding.
     QSize groesse() const { return m_groesse; }
@@ -295,6 +313,7 @@ private:
     std::optional<QImageReader> m_leser;
     QSize m_groesse;
     QString m_fehler;
+    QString m_zuGross;
 };
 
 GeladenesBild fehlschlag(const QString& grund)
@@ -311,11 +330,40 @@ GeladenesBild bildLaden(const QString& pfad)
     return bereichLaden(pfad, QRect());
 }
 
-GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich)
+GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich, Speicherbudget* budget)
 {
     Quelle quelle(pfad);
     if (!quelle.fehler().isEmpty())
         return fehlschlag(quelle.fehler());
+
+    // libjpeg itself decodes only the rows and columns that `bereich` needs,
+    // so a picture far above the limit is cut as long as the part fits.
+    JpegKopf kopf;
+    QString grund;
+    if (quelle.istJpeg() && bereich.isValid() && jpegKopfLesen(quelle.inhalt(), &kopf, &grund) &&
+        !kopf.groesse.isEmpty()) {
+        const QRect ganz(QPoint(0, 0), kopf.groesse);
+        const QRect teil = bereich.intersected(ganz);
+        if (!teil.isEmpty()) {
+            const qint64 bedarf = bildBytes(teil.size()) + kopf.koeffizientenBytes;
+            if (bedarf > grenzeBytes())
+                return fehlschlag(zuGrossMeldung(kopf.groesse));
+            GeladenesBild ergebnis;
+            // The views are copied out of the part one at a time.
+            if (budget)
+                ergebnis.anteil =
+                    budget->nehmen(bedarf + bildBytes(teil.size()) + quelle.inhalt().size());
+            ergebnis.bild = jpegBereichDekodieren(quelle.inhalt(), teil, &grund);
+            if (!ergebnis.bild.isNull()) {
+                ergebnis.ursprung = teil.topLeft();
+                ergebnis.vollGroesse = ganz.size();
+                return ergebnis;
+            }
+            // Qt's reader below judges a file libjpeg gave up on as it always did.
+        }
+    }
+    if (!quelle.zuGross().isEmpty())
+        return fehlschlag(quelle.zuGross());
 
     const QRect ganz(QPoint(0, 0), quelle.groesse());
     QRect teil;
@@ -330,6 +378,8 @@ GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich)
     }
 
     GeladenesBild ergebnis;
+    if (budget && ganz.isValid())
+        ergebnis.anteil = budget->nehmen(2 * bildBytes(ganz.size()) + quelle.inhalt().size());
     ergebnis.bild = quelle.lesen(&ergebnis.fehler);
     if (ergebnis.bild.isNull())
         return fehlschlag(ergebnis.fehler);
@@ -346,8 +396,8 @@ Vorschaubild vorschauLaden(const QString& pfad, QSize ziel)
 {
     Quelle quelle(pfad);
     Vorschaubild ergebnis;
-    if (!quelle.fehler().isEmpty()) {
-        ergebnis.fehler = quelle.fehler();
+    if (!quelle.fehler().isEmpty() || !quelle.zuGross().isEmpty()) {
+        ergebnis.fehler = quelle.fehler().isEmpty() ? quelle.zuGross() : quelle.fehler();
         return ergebnis;
     }
 

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include "Speicherbudget.h"
+
 namespace schnitt {
 
 // Qt refuses to allocate a decoded picture above this size. Set in one place
@@ -21,6 +23,8 @@ struct GeladenesBild
     // gives the whole picture, bereichLaden may give only a part.
     QSize vollGroesse;
     QPoint ursprung;
+    // The batch's memory this picture holds until it is dropped.
+    Speicherbudget::Anteil anteil;
 
     bool ok() const { return fehler.isEmpty(); }
 };
@@ -32,12 +36,16 @@ struct GeladenesBild
 // shared state, so it may run on any thread.
 GeladenesBild bildLaden(const QString& pfad);
 
-// Like bildLaden, but a JPEG is decoded only as far down as `bereich` reaches
-// and `bild` holds just `bereich` clipped to the picture, at `ursprung`. Its
-// pixels are those of the full decode: the JPEG reader decodes whole rows from
-// the top and merely stops early. Other formats, and a `bereich` that misses
-// the picture, are decoded whole. Same errors and refusals as bildLaden.
-GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich);
+// Like bildLaden, but of a JPEG only the rows and columns `bereich` needs are
+// decoded, and `bild` holds just `bereich` clipped to the picture, at
+// `ursprung`, with the pixels of the full decode. The size limit counts only
+// that part (and, for a progressive file, libjpeg's coefficients), so a JPEG
+// far larger than the limit can be cut. Other formats, and a `bereich` that
+// misses the picture, are decoded whole. With a `budget`, the memory the
+// decode needs is taken from it first (waiting while others hold it) and held
+// in `anteil`.
+GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich,
+                           Speicherbudget* budget = nullptr);
 
 struct Vorschaubild
 {

@@ -37,14 +37,15 @@ QRect benoetigterBereich(const QList<Schnitt>& schnitte)
 
 Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
                           const QList<Schnitt>& schnitte, const QString& programmOrdner,
-                          Dekodierung umfang)
+                          Dekodierung umfang, Speicherbudget* budget)
 {
-    return bildSchneidenIn(quellOrdner, dateiname, schnitte, ausgabeOrdner(programmOrdner), umfang);
+    return bildSchneidenIn(quellOrdner, dateiname, schnitte, ausgabeOrdner(programmOrdner), umfang,
+                           budget);
 }
 
 Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname,
                             const QList<Schnitt>& schnitte, const QString& zielOrdner,
-                            Dekodierung umfang)
+                            Dekodierung umfang, Speicherbudget* budget)
 {
     Bildschnitt ergebnis;
     ergebnis.dateiname = dateiname;
@@ -70,7 +71,7 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
     GeladenesBild geladen;
     const QRect bereich = benoetigterBereich(schnitte);
     if (umfang == Dekodierung::nurBenoetigt && bereich.isValid())
-        geladen = bereichLaden(quellpfad, bereich);
+        geladen = bereichLaden(quellpfad, bereich, budget);
     else
         geladen = bildLaden(quellpfad);
     if (!geladen.ok()) {

@@ -15,6 +15,8 @@
 
 namespace schnitt {
 
+class Speicherbudget;
+
 // One view to cut: the letter goes into the file name as passed.
 struct Schnitt
 {
@@ -54,7 +56,7 @@ enum class Dekodierung {
 // are the same bytes whichever Dekodierung is chosen.
 Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
                           const QList<Schnitt>& schnitte, const QString& programmOrdner,
-                          Dekodierung umfang = Dekodierung::ganz);
+                          Dekodierung umfang = Dekodierung::ganz, Speicherbudget* budget = nullptr);
 
 // The same into `zielOrdner` itself, created when missing. A `dateiname` with
 // a folder part ("tal/a.jpg", '/' as separator) is read from that subfolder of
@@ -62,7 +64,8 @@ Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
 // ("tal/a_L.bmp"), so that equal names in different folders stay apart.
 Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname,
                             const QList<Schnitt>& schnitte, const QString& zielOrdner,
-                            Dekodierung umfang = Dekodierung::ganz);
+                            Dekodierung umfang = Dekodierung::ganz,
+                            Speicherbudget* budget = nullptr);
 
 // The log lines of one cut picture in order: a heading (20-sign rule, then
 // "name:") when the name differs from `letztedatei` without regard to case,

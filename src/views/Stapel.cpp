@@ -1,6 +1,8 @@
 #include "Stapel.h"
 
 #include "Ausschnitt.h"
+#include "Bildladen.h"
+#include "Speicherbudget.h"
 
 #include <QAbstractEventDispatcher>
 #include <QEventLoop>
@@ -84,6 +86,8 @@ void stapelSchneidenIn(
     QObject wecker;
     // The same for a thread without an event loop: one release per picture.
     QSemaphore gemeldet;
+    // The pictures in work share this memory, whatever the number of workers.
+    Speicherbudget budget(qint64(SpeichergrenzeMB) * 1024 * 1024);
     QThreadPool pool;
     pool.setMaxThreadCount(stapelArbeiter());
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
@@ -103,10 +107,10 @@ void stapelSchneidenIn(
     };
     auto starten = [&](const Stapelbild& bild) {
         auto fach = std::make_shared<Fach>();
-        pool.start([fach, bild, schnitte, zielOrdner, &wecker, &gemeldet] {
+        pool.start([fach, bild, schnitte, zielOrdner, &wecker, &gemeldet, &budget] {
             try {
                 fach->ergebnis = bildSchneidenIn(bild.quellOrdner, bild.dateiname, schnitte,
-                                                 zielOrdner, Dekodierung::nurBenoetigt);
+                                                 zielOrdner, Dekodierung::nurBenoetigt, &budget);
             } catch (...) {
                 fach->ausnahme = std::current_exception();
             }

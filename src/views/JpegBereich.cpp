@@ -1,0 +1,170 @@
+#include "JpegBereich.h"
+
+#include "Meldungen.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace schnitt {
+
+namespace {
+
+// libjpeg ends a failed call by jumping back into the frame that armed it.
+struct Fehlerfalle
+{
+    jpeg_error_mgr basis;
+    std::jmp_buf sprung;
+};
+
+[[noreturn]] void fehlerAusgang(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<Fehlerfalle*>(info->err)->sprung, 1);
+}
+
+// Qt's reader only prints warnings (corrupt but readable data) and keeps the
+// picture; the same pictures must come out here.
+void keineAusgabe(j_common_ptr) {}
+
+// Everything that must outlive a jump out of libjpeg lies in here, built
+// before the jump is armed, so that no destructor is skipped.
+struct Dekoder
+{
+    jpeg_decompress_struct info{};
+    Fehlerfalle falle{};
+    QImage bild;
+    std::vector<JSAMPLE> zeile;
+
+    explicit Dekoder(QByteArrayView daten)
+    {
+        info.err = jpeg_std_error(&falle.basis);
+        falle.basis.error_exit = fehlerAusgang;
+        falle.basis.output_message = keineAusgabe;
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(daten.data()),
+                     static_cast<unsigned long>(daten.size()));
+    }
+    ~Dekoder() { jpeg_destroy_decompress(&info); }
+    Dekoder(const Dekoder&) = delete;
+    Dekoder& operator=(const Dekoder&) = delete;
+
+    // Qt decodes with these settings; other ones would change pixels.
+    void wieQtEinstellen()
+    {
+        info.dct_method = JDCT_ISLOW;
+        info.do_fancy_upsampling = TRUE;
+        info.out_color_space = info.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE
+                               : info.num_components == 4             ? JCS_CMYK
+                                                                      : JCS_EXT_BGRX;
+    }
+};
+
+bool kopfDekodieren(Dekoder& d, JpegKopf* kopf)
+{
+    if (setjmp(d.falle.sprung))
+        return false;
+    jpeg_read_header(&d.info, TRUE);
+    kopf->groesse = QSize(int(d.info.image_width), int(d.info.image_height));
+    kopf->koeffizientenBytes = 0;
+    if (d.info.progressive_mode) {
+        for (int c = 0; c < d.info.num_components; ++c) {
+            const jpeg_component_info& k = d.info.comp_info[c];
+            const qint64 bloeckeX =
+                (qint64(d.info.image_width) * k.h_samp_factor + 8 * d.info.max_h_samp_factor - 1) /
+                (8 * d.info.max_h_samp_factor);
+            const qint64 bloeckeY =
+                (qint64(d.info.image_height) * k.v_samp_factor + 8 * d.info.max_v_samp_factor - 1) /
+                (8 * d.info.max_v_samp_factor);
+            kopf->koeffizientenBytes += (bloeckeX + k.h_samp_factor) *
+                                        (bloeckeY + k.v_samp_factor) * DCTSIZE2 *
+                                        qint64(sizeof(JCOEF));
+        }
+    }
+    return true;
+}
+
+// Within the frame that armed the jump only plain values and `d` are used.
+bool bereichDekodieren(Dekoder& d, const QRect& teil)
+{
+    if (setjmp(d.falle.sprung))
+        return false;
+    jpeg_read_header(&d.info, TRUE);
+    d.wieQtEinstellen();
+    jpeg_start_decompress(&d.info);
+
+    // The fancy upsampler blends each sample with its neighbours, and libjpeg
+    // treats the edge of a cropped or skipped region as the picture's edge.
+    // One iMCU more on each side keeps those edge effects outside `teil`.
+    const int mcuBreite = d.info.max_h_samp_factor * DCTSIZE;
+    const int mcuHoehe = d.info.max_v_samp_factor * DCTSIZE;
+    const int breite = int(d.info.output_width);
+    const int links = qMax(0, teil.left() - mcuBreite);
+    const int rechts = qMin(breite, teil.left() + teil.width() + mcuBreite);
+    JDIMENSION xAnfang = JDIMENSION(links);
+    JDIMENSION xBreite = JDIMENSION(rechts - links);
+    if (xBreite < d.info.output_width)
+        jpeg_crop_scanline(&d.info, &xAnfang, &xBreite);
+    const int versatz = teil.left() - int(xAnfang);
+
+    const int oben = qMax(0, teil.top() - mcuHoehe);
+    if (oben > 0)
+        jpeg_skip_scanlines(&d.info, JDIMENSION(oben));
+
+    const int kanaele = d.info.output_components;
+    d.zeile.resize(size_t(xBreite) * size_t(kanaele));
+    JSAMPROW zeiger[1] = {d.zeile.data()};
+    while (int(d.info.output_scanline) < teil.top() + teil.height()) {
+        const int y = int(d.info.output_scanline);
+        if (jpeg_read_scanlines(&d.info, zeiger, 1) != 1)
+            return false;
+        if (y < teil.top())
+            continue;
+        auto* ziel = reinterpret_cast<QRgb*>(d.bild.scanLine(y - teil.top()));
+        const JSAMPLE* q = d.zeile.data() + size_t(versatz) * size_t(kanaele);
+        if (kanaele == 4 && d.info.out_color_space == JCS_EXT_BGRX) {
+            std::memcpy(ziel, q, size_t(teil.width()) * 4);
+        } else if (kanaele == 4) {
+            // Qt reads CMYK as stored by Adobe (inverted) and multiplies by K.
+            for (int x = 0; x < teil.width(); ++x, q += 4) {
+                const int k = q[3];
+                ziel[x] = qRgb(k * q[0] / 255, k * q[1] / 255, k * q[2] / 255);
+            }
+        } else {
+            for (int x = 0; x < teil.width(); ++x)
+                ziel[x] = qRgb(q[x], q[x], q[x]);
+        }
+    }
+    jpeg_abort_decompress(&d.info);
+    return true;
+}
+
+} // namespace
+
+bool jpegKopfLesen(QByteArrayView daten, JpegKopf* kopf, QString* fehler)
+{
+    Dekoder d(daten);
+    if (kopfDekodieren(d, kopf))
+        return true;
+    *fehler = meldung::GrundBeschaedigt.toString();
+    return false;
+}
+
+QImage jpegBereichDekodieren(QByteArrayView daten, const QRect& teil, QString* fehler)
+{
+    Dekoder d(daten);
+    d.bild = QImage(teil.size(), QImage::Format_RGB32);
+    if (d.bild.isNull()) {
+        *fehler = meldung::GrundBeschaedigt.toString();
+        return {};
+    }
+    if (!bereichDekodieren(d, teil)) {
+        *fehler = meldung::GrundBeschaedigt.toString();
+        return {};
+    }
+    return std::move(d.bild);
+}
+
+} // namespace schnitt

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+namespace schnitt {
+
+// What the frame header of a JPEG tells before any pixel is decoded.
+struct JpegKopf
+{
+    QSize groesse;
+    // Bytes libjpeg holds for the whole picture while decoding: a progressive
+    // file keeps every coefficient until its last scan; a sequential one none.
+    qint64 koeffizientenBytes = 0;
+};
+
+// False, with the German reason in `fehler`, when libjpeg rejects the header.
+bool jpegKopfLesen(QByteArrayView daten, JpegKopf* kopf, QString* fehler);
+
+// Decodes only `teil` (within the picture) of a JPEG straight through
+// libjpeg: the rows above are skipped and only the columns the upsampling of
+// `teil` needs are decoded, so that every pixel equals that of Qt's full
+// decode. Format_RGB32; a null picture and the reason in `fehler` on failure.
+QImage jpegBereichDekodieren(QByteArrayView daten, const QRect& teil, QString* fehler);
+
+} // namespace schnitt
