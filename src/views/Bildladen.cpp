@@ -396,12 +396,13 @@ Vorschaubild vorschauLaden(const QString& pfad, QSize ziel)
 {
     Quelle quelle(pfad);
     Vorschaubild ergebnis;
-    if (!quelle.fehler().isEmpty() || !quelle.zuGross().isEmpty()) {
-        ergebnis.fehler = quelle.fehler().isEmpty() ? quelle.zuGross() : quelle.fehler();
+    if (!quelle.fehler().isEmpty()) {
+        ergebnis.fehler = quelle.fehler();
         return ergebnis;
     }
 
     const QSize voll = quelle.groesse();
+    int achtel = 8;
     if (quelle.istJpeg() && voll.isValid() && !ziel.isEmpty()) {
         // libjpeg scales by M/8 while decoding, which skips most of the
         // inverse DCT work. The smallest M that still covers `ziel` is asked
@@ -412,9 +413,25 @@ Vorschaubild vorschauLaden(const QString& pfad, QSize ziel)
                               int(qint64(voll.height()) * m / 8));
             if (stufe.width() >= ziel.width() && stufe.height() >= ziel.height()) {
                 quelle.leser().setScaledSize(stufe);
+                achtel = m;
                 break;
             }
         }
+    }
+    if (!quelle.zuGross().isEmpty()) {
+        // Too large to be held whole, a JPEG is previewed from libjpeg's
+        // scaled decode, which holds only the small picture. A file libjpeg
+        // finds damaged keeps the reason it always had.
+        const QSize stufe((voll.width() * qint64(achtel) + 7) / 8,
+                          (voll.height() * qint64(achtel) + 7) / 8);
+        QString grund;
+        if (achtel < 8 && bildBytes(stufe) <= grenzeBytes())
+            ergebnis.bild = jpegSkaliertDekodieren(quelle.inhalt(), achtel, &grund);
+        if (ergebnis.bild.isNull())
+            ergebnis.fehler = quelle.zuGross();
+        else
+            ergebnis.vollGroesse = voll;
+        return ergebnis;
     }
     ergebnis.bild = quelle.lesen(&ergebnis.fehler);
     if (ergebnis.bild.isNull())

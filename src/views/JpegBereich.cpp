@@ -25,9 +25,13 @@ struct Fehlerfalle
     std::longjmp(reinterpret_cast<Fehlerfalle*>(info->err)->sprung, 1);
 }
 
-// Qt's reader only prints warnings (corrupt but readable data) and keeps the
-// picture; the same pictures must come out here.
-void keineAusgabe(j_common_ptr) {}
+// A warning means damaged data, which Qt's reader fills in with grey and
+// keeps. Such a file is left to Qt's reader, which judges it as it always did.
+void warnungIstFehler(j_common_ptr info, int stufe)
+{
+    if (stufe < 0)
+        std::longjmp(reinterpret_cast<Fehlerfalle*>(info->err)->sprung, 1);
+}
 
 // Everything that must outlive a jump out of libjpeg lies in here, built
 // before the jump is armed, so that no destructor is skipped.
@@ -42,7 +46,7 @@ struct Dekoder
     {
         info.err = jpeg_std_error(&falle.basis);
         falle.basis.error_exit = fehlerAusgang;
-        falle.basis.output_message = keineAusgabe;
+        falle.basis.emit_message = warnungIstFehler;
         jpeg_create_decompress(&info);
         jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(daten.data()),
                      static_cast<unsigned long>(daten.size()));
@@ -86,6 +90,24 @@ bool kopfDekodieren(Dekoder& d, JpegKopf* kopf)
     return true;
 }
 
+// One decoded row into RGB32 as Qt converts it.
+void uebertragen(const Dekoder& d, const JSAMPLE* q, QRgb* ziel, int breite)
+{
+    const int kanaele = d.info.output_components;
+    if (kanaele == 4 && d.info.out_color_space == JCS_EXT_BGRX) {
+        std::memcpy(ziel, q, size_t(breite) * 4);
+    } else if (kanaele == 4) {
+        // Qt reads CMYK as stored by Adobe (inverted) and multiplies by K.
+        for (int x = 0; x < breite; ++x, q += 4) {
+            const int k = q[3];
+            ziel[x] = qRgb(k * q[0] / 255, k * q[1] / 255, k * q[2] / 255);
+        }
+    } else {
+        for (int x = 0; x < breite; ++x)
+            ziel[x] = qRgb(q[x], q[x], q[x]);
+    }
+}
+
 // Within the frame that armed the jump only plain values and `d` are used.
 bool bereichDekodieren(Dekoder& d, const QRect& teil)
 {
@@ -122,26 +144,51 @@ bool bereichDekodieren(Dekoder& d, const QRect& teil)
             return false;
         if (y < teil.top())
             continue;
-        auto* ziel = reinterpret_cast<QRgb*>(d.bild.scanLine(y - teil.top()));
-        const JSAMPLE* q = d.zeile.data() + size_t(versatz) * size_t(kanaele);
-        if (kanaele == 4 && d.info.out_color_space == JCS_EXT_BGRX) {
-            std::memcpy(ziel, q, size_t(teil.width()) * 4);
-        } else if (kanaele == 4) {
-            // Qt reads CMYK as stored by Adobe (inverted) and multiplies by K.
-            for (int x = 0; x < teil.width(); ++x, q += 4) {
-                const int k = q[3];
-                ziel[x] = qRgb(k * q[0] / 255, k * q[1] / 255, k * q[2] / 255);
-            }
-        } else {
-            for (int x = 0; x < teil.width(); ++x)
-                ziel[x] = qRgb(q[x], q[x], q[x]);
-        }
+        uebertragen(d, d.zeile.data() + size_t(versatz) * size_t(kanaele),
+                    reinterpret_cast<QRgb*>(d.bild.scanLine(y - teil.top())), teil.width());
+    }
+    jpeg_abort_decompress(&d.info);
+    return true;
+}
+
+// The whole picture at `achtel`/8 of its size, as libjpeg scales while decoding.
+bool skaliertDekodieren(Dekoder& d, int achtel)
+{
+    if (setjmp(d.falle.sprung))
+        return false;
+    jpeg_read_header(&d.info, TRUE);
+    d.wieQtEinstellen();
+    d.info.scale_num = JDIMENSION(achtel);
+    d.info.scale_denom = 8;
+    jpeg_start_decompress(&d.info);
+    d.bild = QImage(int(d.info.output_width), int(d.info.output_height), QImage::Format_RGB32);
+    if (d.bild.isNull()) {
+        jpeg_abort_decompress(&d.info);
+        return false;
+    }
+    d.zeile.resize(size_t(d.info.output_width) * size_t(d.info.output_components));
+    JSAMPROW zeiger[1] = {d.zeile.data()};
+    while (d.info.output_scanline < d.info.output_height) {
+        const int y = int(d.info.output_scanline);
+        if (jpeg_read_scanlines(&d.info, zeiger, 1) != 1)
+            return false;
+        uebertragen(d, d.zeile.data(), reinterpret_cast<QRgb*>(d.bild.scanLine(y)), d.bild.width());
     }
     jpeg_abort_decompress(&d.info);
     return true;
 }
 
 } // namespace
+
+QImage jpegSkaliertDekodieren(QByteArrayView daten, int achtel, QString* fehler)
+{
+    Dekoder d(daten);
+    if (!skaliertDekodieren(d, achtel)) {
+        *fehler = meldung::GrundBeschaedigt.toString();
+        return {};
+    }
+    return std::move(d.bild);
+}
 
 bool jpegKopfLesen(QByteArrayView daten, JpegKopf* kopf, QString* fehler)
 {

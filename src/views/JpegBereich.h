@@ -26,4 +26,8 @@ bool jpegKopfLesen(QByteArrayView daten, JpegKopf* kopf, QString* fehler);
 // decode. Format_RGB32; a null picture and the reason in `fehler` on failure.
 QImage jpegBereichDekodieren(QByteArrayView daten, const QRect& teil, QString* fehler);
 
+// The whole JPEG at `achtel`/8 of its size (1 … 8, sizes rounded up), scaled
+// by libjpeg while decoding, so that only the small picture is ever held.
+QImage jpegSkaliertDekodieren(QByteArrayView daten, int achtel, QString* fehler);
+
 } // namespace schnitt

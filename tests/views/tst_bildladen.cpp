@@ -102,6 +102,28 @@ private slots:
                     12);
     }
 
+    void riesigesJpeg()
+    {
+        // Over the limit whole: the cut decodes only its part, the preview an eighth.
+        const QString pfad = testbilder::schreiben(m_ordner.path(), "verlauf.jpg",
+                                                   testbilder::testdatei("verlauf-riesig.jpg"));
+        auto grau = [](int x) { return x * 255 / 16400; }; // the file's grey at column x
+        QCOMPARE(bildLaden(pfad).fehler, meldung::GrundZuGross.arg(u"16400", u"16400", u"1024"));
+        const GeladenesBild teil = bereichLaden(pfad, QRect(16000, 9000, 300, 20));
+        QVERIFY2(teil.ok(), qPrintable(teil.fehler));
+        QCOMPARE(teil.ursprung, QPoint(16000, 9000));
+        QCOMPARE(teil.vollGroesse, QSize(16400, 16400));
+        QCOMPARE(teil.bild.size(), QSize(300, 20));
+        const Vorschaubild v = vorschauLaden(pfad, QSize(626, 469));
+        QVERIFY2(v.ok(), qPrintable(v.fehler));
+        QCOMPARE(v.vollGroesse, QSize(16400, 16400));
+        QCOMPARE(v.bild.size(), QSize(2050, 2050));
+        for (int x = 0; x < 300; x += 7) {
+            QVERIFY(qAbs(qGray(teil.bild.pixel(x, 10)) - grau(16000 + x)) <= 2);
+            QVERIFY(qAbs(qGray(v.bild.pixel(x * 6, 1000)) - grau(x * 48 + 4)) <= 2);
+        }
+    }
+
     void fehlerStattAbsturz_data()
     {
         QTest::addColumn<QString>("name");
