@@ -17,6 +17,8 @@
 #include <numeric>
 #include <vector>
 
+#include <jpeglib.h>
+
 namespace korpus {
 
 namespace {
@@ -390,6 +392,50 @@ bool erzeugen(const QString& ordner)
         }
     }
     return true;
+}
+
+bool grossesJpeg(const QString& pfad, int breite, int hoehe, bool progressiv)
+{
+    constexpr int KachelB = 2000, KachelH = 1500;
+    std::FILE* aus = std::fopen(QFile::encodeName(pfad).constData(), "wb");
+    if (!aus) {
+        std::fprintf(stderr, "%s: nicht zu öffnen\n", qPrintable(pfad));
+        return false;
+    }
+    jpeg_compress_struct info{};
+    jpeg_error_mgr fehler{};
+    info.err = jpeg_std_error(&fehler); // a failure ends the benchmark program
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, aus);
+    info.image_width = JDIMENSION(breite);
+    info.image_height = JDIMENSION(hoehe);
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 90, TRUE);
+    if (progressiv)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    // One band of tiles at a time; szene itself draws on every core.
+    const int spalten = (breite + KachelB - 1) / KachelB;
+    std::vector<QRgb> zeile(static_cast<size_t>(breite));
+    for (int band = 0; band * KachelH < hoehe; ++band) {
+        QList<QImage> kacheln;
+        for (int s = 0; s < spalten; ++s)
+            kacheln.append(szene(KachelB, KachelH, quint32(1000 + band * spalten + s)));
+        for (int y = 0; y < KachelH && band * KachelH + y < hoehe; ++y) {
+            for (int s = 0; s < spalten; ++s) {
+                const int b = std::min(KachelB, breite - s * KachelB);
+                std::copy_n(reinterpret_cast<const QRgb*>(kacheln[s].constScanLine(y)), b,
+                            zeile.data() + size_t(s) * KachelB);
+            }
+            JSAMPROW zeiger[1] = {reinterpret_cast<JSAMPLE*>(zeile.data())};
+            jpeg_write_scanlines(&info, zeiger, 1);
+        }
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return std::fclose(aus) == 0;
 }
 
 } // namespace korpus

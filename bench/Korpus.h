@@ -30,6 +30,11 @@ struct Eintrag
 // the large ones are spread over the batch.
 QList<Eintrag> inhalt();
 
+// A JPEG of any size at quality 90, written row by row through libjpeg so
+// that only one tile of scenes is ever held: szene tiles of 2000 × 1500,
+// each with its own seed. Progressive when asked.
+bool grossesJpeg(const QString& pfad, int breite, int hoehe, bool progressiv);
+
 // Writes every picture of inhalt() into `ordner` (JPEG at quality 90).
 // Returns false with a message on stderr when a file cannot be written.
 bool erzeugen(const QString& ordner);

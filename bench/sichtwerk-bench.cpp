@@ -34,7 +34,9 @@ int verwendung()
                          "  sichtwerk-bench korpus BILDORDNER CONFIGDATEI\n"
                          "  sichtwerk-bench stapel BILDORDNER CONFIGDATEI PROGRAMMORDNER "
                          "[--nacheinander]\n"
-                         "  sichtwerk-bench vorschau JPEG [--ziel BREITExHOEHE] [--runden N]\n"
+                         "  sichtwerk-bench vorschau JPEG [--ziel BREITExHOEHE] [--runden N] "
+                         "[--ohne-voll]\n"
+                         "  sichtwerk-bench grossjpeg DATEI BREITE HOEHE [--progressiv]\n"
                          "  sichtwerk-bench protokoll [--zeilen N]\n"
                          "  sichtwerk-bench speichern NEUER_ORDNER [--ansichten N]\n");
     return 2;
@@ -139,12 +141,19 @@ int vorschau(const QStringList& a)
     const int runden =
         std::max(3, option(a, QStringLiteral("--runden"), QStringLiteral("7")).toInt());
 
+    // A picture above the limit has no full decode to compare with.
+    const bool ohneVoll = a.contains(QStringLiteral("--ohne-voll"));
+
     QList<double> voll, klein;
     QSize vollGroesse, kleinGroesse;
     for (int i = 0; i < runden; ++i) {
         QElapsedTimer uhr;
         uhr.start();
-        const schnitt::GeladenesBild g = schnitt::bildLaden(pfad);
+        schnitt::GeladenesBild g;
+        if (ohneVoll)
+            g.bild = QImage(1, 1, QImage::Format_RGB32);
+        else
+            g = schnitt::bildLaden(pfad);
         voll.append(uhr.nsecsElapsed() / 1e6);
         uhr.restart();
         const schnitt::Vorschaubild v = schnitt::vorschauLaden(pfad, zielGroesse);
@@ -153,10 +162,16 @@ int vorschau(const QStringList& a)
             std::fprintf(stderr, "%s\n", qPrintable(g.ok() ? v.fehler : g.fehler));
             return 1;
         }
-        vollGroesse = g.bild.size();
+        vollGroesse = ohneVoll ? v.vollGroesse : g.bild.size();
         kleinGroesse = v.bild.size();
     }
     const double mv = median(voll), mk = median(klein);
+    if (ohneVoll) {
+        std::printf("bild=%dx%d vorschau=%dx%d runden=%d vorschau_ms=%.1f vmhwm_kb=%ld\n",
+                    vollGroesse.width(), vollGroesse.height(), kleinGroesse.width(),
+                    kleinGroesse.height(), runden, mk, spitzenSpeicherKb());
+        return 0;
+    }
     std::printf("bild=%dx%d vorschau=%dx%d runden=%d voll_ms=%.1f vorschau_ms=%.1f "
                 "verhaeltnis=%.3f\n",
                 vollGroesse.width(), vollGroesse.height(), kleinGroesse.width(),
@@ -286,5 +301,10 @@ int main(int argc, char* argv[])
         return protokoll(argumente);
     if (modus == u"speichern")
         return speichern(argumente);
+    if (modus == u"grossjpeg" && argumente.size() >= 3)
+        return korpus::grossesJpeg(argumente[0], argumente[1].toInt(), argumente[2].toInt(),
+                                   argumente.contains(QStringLiteral("--progressiv")))
+                   ? 0
+                   : 1;
     return verwendung();
 }
