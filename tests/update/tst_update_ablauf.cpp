@@ -208,6 +208,11 @@ private slots:
         zeile("Inhalt abgeschnitten", "P/a=alt", "1|a|/kurz|", "a", "0/1", 0, "abgelehnt");
         zeile("Status 500", "P/a=alt", "1|a|/kaputt|", "a", "0/1", 0, "abgelehnt");
         zeile("Umleitung", "", "1|a|/um|", "", "1/1 'a'", 100, "P/a=a");
+        // What an aborted update may have left where the downloads go.
+        zeile("alte Stufe als Datei", "P/.update-stufe=alt", "1|a|/a|", "", "1/1 'a'", 100,
+              "P/a=a");
+        zeile("alte Stufe als Verknüpfung", "draussen/;P/.update-stufe->draussen", "1|a|/a|", "",
+              "1/1 'a'", 100, "draussen;P/a=a");
         // Longer than the stall limit in all, but never silent that long.
         zeile("langsam, aber stetig", "", "1|a|/langsam|", "", "1/1 'a'", 100, "P/a=langsam");
         zeile("Umleitungsschleife", "", "1|a|/kreis|", "a", "0/1", 0, "abgelehnt");
