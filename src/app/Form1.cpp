@@ -190,6 +190,8 @@ bool Form1::eventFilter(QObject* objekt, QEvent* ereignis)
     // its tick is held back; the timer stays armed and ticks again later.
     if (m_schneidet && ereignis->type() == QEvent::Timer && objekt == m_uebergabeTimer)
         return true;
+    if (rahmenMaus(objekt, ereignis))
+        return true;
     if (ereignis->type() != QEvent::KeyPress)
         return QWidget::eventFilter(objekt, ereignis);
     auto* w = qobject_cast<QWidget*>(objekt);
@@ -200,6 +202,8 @@ bool Form1::eventFilter(QObject* objekt, QEvent* ereignis)
     const auto* taste = static_cast<QKeyEvent*>(ereignis);
     qint16 code = 0;
     const int k = taste->key();
+    if (rahmenTaste(k, taste->modifiers()))
+        return true;
     if (k == Qt::Key_Return || k == Qt::Key_Enter)
         code = 13;
     else if (k == Qt::Key_Escape)

@@ -2,6 +2,9 @@
 
 #include "config/FrameRechteck.h"
 
+#include <QFont>
+#include <QList>
+#include <QPointF>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -97,12 +100,33 @@ private:
     void schneideBilder(const QString& ordner, const QStringList& namen);
     void fortschrittZeigen(int fertig, int gesamt);
 
+    // Frames taken with the mouse or nudged with the keys (Form1Rahmen.cpp).
+    struct Rahmenzug
+    {
+        int index = -1;
+        int kanten = 0; // the edges being dragged; none: the whole frame moves
+        QPointF start;  // global position of the press
+        FrameRechteck vorher, jetzt;
+        QFont schrift; // the label's own, given back when it is let go
+    };
+    void rahmenAnordnen();
+    bool rahmenMaus(QObject* objekt, QEvent* ereignis);
+    bool rahmenTaste(int taste, Qt::KeyboardModifiers mod);
+    bool rahmenBearbeitbar() const;
+    FrameRechteck rahmenRechteck(int index) const;
+    void rahmenAktivieren(int index);
+    void rahmenSpeichern(int index, const FrameRechteck& neu, bool merken);
+
     QString m_programmordner;
     QUrl m_updateserver;
     std::function<void()> m_beenden;
     Form3* m_form3 = nullptr;
     QObject* m_uebergabeTimer = nullptr; // the update hand-over timer of Form3
     bool m_schneidet = false;            // views are being cut
+    int m_aktiverRahmen = -1;            // the frame the arrow keys nudge
+    std::optional<Rahmenzug> m_zug;
+    // Saved changes of the frame editor, the latest last: direction and the rectangle before.
+    QList<std::pair<Richtung, FrameRechteck>> m_rahmenVerlauf;
 
     // Controls, named as in the designer.
     Bildfeld* Picture1 = nullptr;

@@ -107,6 +107,7 @@ void Form1::steuerelementeAnlegen()
         QPalette p = r->palette();
         p.setColor(QPalette::WindowText, QColor(255, 0, 0));
         r->setPalette(p);
+        r->setMouseTracking(true); // the cursor shows what a drag would do
         r->hide();
         Rahmen[i] = r;
     }

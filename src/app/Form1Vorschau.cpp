@@ -72,6 +72,12 @@ QCheckBox* Form1::checkFuer(Richtung r) const
 
 void Form1::Framesberechnen()
 {
+    rahmenAnordnen();
+    SchreibProtokoll(QStringLiteral("Frames neu berechnet..."));
+}
+
+void Form1::rahmenAnordnen()
+{
     for (Richtung r : overlayReihenfolge) {
         const FrameRechteck f = rechteck(r);
         QCheckBox* box = checkFuer(r);
@@ -85,7 +91,6 @@ void Form1::Framesberechnen()
             box->setEnabled(true);
         }
     }
-    SchreibProtokoll(QStringLiteral("Frames neu berechnet..."));
 }
 
 void Form1::Rahmensetzen(qint16 Top, qint16 Left, qint16 Width, qint16 Height, qint16 Nummer)

@@ -43,4 +43,21 @@ std::array<FrameRechteck, 4> laden(const QString& pfad)
     return ergebnis;
 }
 
+bool rechteckSchreiben(const QString& pfad, Richtung richtung, const FrameRechteck& rechteck,
+                       QString* fehler)
+{
+    const QString sektion = QString::fromUtf16(info(richtung).name);
+    const std::array<qint16, 4> werte = {rechteck.top, rechteck.left, rechteck.width,
+                                         rechteck.height};
+    return profildatei::aendern(
+        pfad,
+        [&](QByteArray inhalt) {
+            for (size_t i = 0; i < werte.size(); ++i)
+                inhalt = profildatei::mitWert(inhalt, sektion, QString::fromUtf16(schluessel[i]),
+                                              QString::number(werte[i]));
+            return inhalt;
+        },
+        fehler);
+}
+
 } // namespace frames

@@ -1,0 +1,257 @@
+// Frames set up on the picture: a frame label taken with the mouse moves or,
+// near an edge or corner, resizes; the arrow keys nudge the last one touched.
+// Every change goes into the selected slot's file at once.
+
+#include "Form1.h"
+
+#include "Bildfeld.h"
+#include "config/FrameKonfig.h"
+#include "config/FrameSlots.h"
+#include "views/Overlay.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include <cmath>
+
+namespace {
+
+constexpr int Griffbreite = 5;     // pixels from an edge that take the edge
+constexpr int VerlaufGrenze = 100; // undo steps kept
+enum Kante { KanteLinks = 1, KanteRechts = 2, KanteOben = 4, KanteUnten = 8 };
+
+int kantenBei(QPoint p, QSize groesse)
+{
+    int kanten = 0;
+    if (p.x() >= groesse.width() - Griffbreite)
+        kanten |= KanteRechts;
+    else if (p.x() < Griffbreite)
+        kanten |= KanteLinks;
+    if (p.y() >= groesse.height() - Griffbreite)
+        kanten |= KanteUnten;
+    else if (p.y() < Griffbreite)
+        kanten |= KanteOben;
+    return kanten;
+}
+
+Qt::CursorShape zeiger(int kanten)
+{
+    const bool waagrecht = kanten & (KanteLinks | KanteRechts);
+    const bool senkrecht = kanten & (KanteOben | KanteUnten);
+    if (waagrecht && senkrecht) {
+        // Top left and bottom right share one slant, the other two corners the other.
+        const bool fallend = ((kanten & KanteLinks) != 0) == ((kanten & KanteOben) != 0);
+        return fallend ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+    }
+    if (waagrecht)
+        return Qt::SizeHorCursor;
+    return senkrecht ? Qt::SizeVerCursor : Qt::SizeAllCursor;
+}
+
+qint16 knapp(qint64 v)
+{
+    return static_cast<qint16>(std::clamp<qint64>(v, -32768, 32767));
+}
+
+// `r` with its dragged edges moved by dx, dy source pixels; at least 1 × 1.
+FrameRechteck verschoben(FrameRechteck r, int kanten, int dx, int dy)
+{
+    const int rechts = r.left + r.width, unten = r.top + r.height;
+    if (kanten == 0) {
+        r.left = knapp(r.left + dx);
+        r.top = knapp(r.top + dy);
+        return r;
+    }
+    if (kanten & KanteLinks)
+        r.left = knapp(std::min(r.left + dx, rechts - 1));
+    if (kanten & (KanteLinks | KanteRechts))
+        r.width = knapp(std::max(1, (kanten & KanteRechts ? rechts + dx : rechts) - r.left));
+    if (kanten & KanteOben)
+        r.top = knapp(std::min(r.top + dy, unten - 1));
+    if (kanten & (KanteOben | KanteUnten))
+        r.height = knapp(std::max(1, (kanten & KanteUnten ? unten + dy : unten) - r.top));
+    return r;
+}
+
+Richtung richtungVon(int index)
+{
+    for (const RichtungsInfo& i : richtungen) {
+        if (i.rahmenIndex == index)
+            return i.richtung;
+    }
+    return Richtung::Vorwaerts;
+}
+
+QString rahmenText(Richtung r, const FrameRechteck& f)
+{
+    return QStringLiteral("%1\n%2, %3, %4 × %5")
+        .arg(QString::fromUtf16(info(r).name))
+        .arg(f.left)
+        .arg(f.top)
+        .arg(f.width)
+        .arg(f.height);
+}
+
+} // namespace
+
+bool Form1::rahmenBearbeitbar() const
+{
+    return bildgeladen && !m_schneidet && Frame >= 1 && Frame <= frameslots::AnzahlSlots &&
+           !framedateien[Frame].isEmpty();
+}
+
+FrameRechteck Form1::rahmenRechteck(int index) const
+{
+    const FrameRechteck f = rechteck(richtungVon(index));
+    if (f.konfiguriert())
+        return f;
+    // Shown at its design place: the rectangle that place stands for, by the
+    // inverse of the overlay's factors.
+    const QRect g = Rahmen[index]->geometry();
+    const float fx = static_cast<float>(static_cast<double>(Picture1->width()) /
+                                        static_cast<double>(Picture3->width()));
+    const float fy = static_cast<float>(static_cast<double>(Picture1->height()) /
+                                        static_cast<double>(Picture3->height()));
+    return {knapp(std::lround(g.top() * fy)), knapp(std::lround(g.left() * fx)),
+            knapp(std::max(1L, std::lround(g.width() * fx))),
+            knapp(std::max(1L, std::lround(g.height() * fy)))};
+}
+
+void Form1::rahmenAktivieren(int index)
+{
+    m_aktiverRahmen = index;
+    for (int i = 0; i < int(Rahmen.size()); ++i)
+        Rahmen[i]->setLineWidth(i == index ? 3 : 1);
+}
+
+bool Form1::rahmenMaus(QObject* objekt, QEvent* ereignis)
+{
+    const QEvent::Type art = ereignis->type();
+    if (art != QEvent::MouseButtonPress && art != QEvent::MouseMove &&
+        art != QEvent::MouseButtonRelease)
+        return false;
+    const auto* maus = static_cast<QMouseEvent*>(ereignis);
+    const auto it = std::find(Rahmen.begin(), Rahmen.end(), objekt);
+    const int index = it == Rahmen.end() ? -1 : int(it - Rahmen.begin());
+
+    if (art == QEvent::MouseButtonPress && index < 0) {
+        // A click outside the preview ends the editing.
+        auto* w = qobject_cast<QWidget*>(objekt);
+        if (m_aktiverRahmen >= 0 && w && w != Picture3 && !Picture3->isAncestorOf(w))
+            rahmenAktivieren(-1);
+        return false;
+    }
+    if (m_zug && art == QEvent::MouseMove) {
+        const QPointF d = maus->globalPosition() - m_zug->start;
+        const float fx = static_cast<float>(static_cast<double>(Picture1->width()) /
+                                            static_cast<double>(Picture3->width()));
+        const float fy = static_cast<float>(static_cast<double>(Picture1->height()) /
+                                            static_cast<double>(Picture3->height()));
+        m_zug->jetzt =
+            verschoben(m_zug->vorher, m_zug->kanten, int(std::lround(d.x() * double(fx))),
+                       int(std::lround(d.y() * double(fy))));
+        QLabel* label = Rahmen[m_zug->index];
+        label->setGeometry(
+            overlay::aufPixel(overlay::skaliert(m_zug->jetzt, Picture1->size(), Picture3->size())));
+        label->setText(rahmenText(richtungVon(m_zug->index), m_zug->jetzt));
+        return true;
+    }
+    if (m_zug && art == QEvent::MouseButtonRelease && maus->button() == Qt::LeftButton) {
+        const Rahmenzug zug = *m_zug;
+        m_zug.reset();
+        Rahmen[zug.index]->setText(QString::fromUtf16(info(richtungVon(zug.index)).name));
+        Rahmen[zug.index]->setFont(zug.schrift);
+        rahmenSpeichern(zug.index, zug.jetzt, true);
+        return true;
+    }
+    if (index < 0 || !rahmenBearbeitbar())
+        return false;
+    if (art == QEvent::MouseMove) {
+        Rahmen[index]->setCursor(
+            zeiger(kantenBei(maus->position().toPoint(), Rahmen[index]->size())));
+        return false;
+    }
+    if (art != QEvent::MouseButtonPress || maus->button() != Qt::LeftButton)
+        return false;
+    const FrameRechteck f = rahmenRechteck(index);
+    m_zug = Rahmenzug{index,
+                      kantenBei(maus->position().toPoint(), Rahmen[index]->size()),
+                      maus->globalPosition(),
+                      f,
+                      f,
+                      Rahmen[index]->font()};
+    rahmenAktivieren(index);
+    // Smaller while dragged, so that the numbers fit into a narrow frame.
+    QFont klein = m_zug->schrift;
+    klein.setPointSizeF(klein.pointSizeF() * 0.7);
+    Rahmen[index]->setFont(klein);
+    Rahmen[index]->setText(rahmenText(richtungVon(index), f));
+    return true;
+}
+
+bool Form1::rahmenTaste(int taste, Qt::KeyboardModifiers mod)
+{
+    if (taste == Qt::Key_Z && mod == Qt::ControlModifier) {
+        if (m_rahmenVerlauf.isEmpty() || !rahmenBearbeitbar())
+            return false;
+        const auto [richtung, vorher] = m_rahmenVerlauf.takeLast();
+        rahmenSpeichern(info(richtung).rahmenIndex, vorher, false);
+        return true;
+    }
+    if (m_aktiverRahmen < 0 || m_zug || !rahmenBearbeitbar())
+        return false;
+    int dx = 0, dy = 0;
+    switch (taste) {
+    case Qt::Key_Left:
+        dx = -1;
+        break;
+    case Qt::Key_Right:
+        dx = 1;
+        break;
+    case Qt::Key_Up:
+        dy = -1;
+        break;
+    case Qt::Key_Down:
+        dy = 1;
+        break;
+    default:
+        return false;
+    }
+    const FrameRechteck f = rahmenRechteck(m_aktiverRahmen);
+    const bool groesse = mod & Qt::ShiftModifier;
+    rahmenSpeichern(m_aktiverRahmen,
+                    groesse ? verschoben(f, (dx ? KanteRechts : 0) | (dy ? KanteUnten : 0), dx, dy)
+                            : verschoben(f, 0, dx, dy),
+                    true);
+    return true;
+}
+
+void Form1::rahmenSpeichern(int index, const FrameRechteck& neu, bool merken)
+{
+    const Richtung richtung = richtungVon(index);
+    const FrameRechteck vorher = rechteck(richtung);
+    const QString datei = framedateien[Frame];
+    const QString name = QString::fromUtf16(info(richtung).name);
+    QString fehler;
+    if (frames::rechteckSchreiben(m_programmordner + u'/' + datei, richtung, neu, &fehler)) {
+        if (merken) {
+            m_rahmenVerlauf.append({richtung, vorher});
+            if (m_rahmenVerlauf.size() > VerlaufGrenze)
+                m_rahmenVerlauf.removeFirst();
+        }
+        SchreibProtokoll(QStringLiteral("Rahmen %1 in '%2' gespeichert: Top %3, Left %4, "
+                                        "Width %5, Height %6")
+                             .arg(name, datei)
+                             .arg(neu.top)
+                             .arg(neu.left)
+                             .arg(neu.width)
+                             .arg(neu.height));
+    } else {
+        SchreibProtokoll(
+            QStringLiteral("Error: Rahmen %1 nicht gespeichert: %2").arg(name, fehler));
+    }
+    // The file decides: after a failure the frame goes back to what it holds.
+    HolConfig(Frame);
+    rahmenAnordnen();
+}
