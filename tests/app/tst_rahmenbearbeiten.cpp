@@ -97,6 +97,7 @@ private slots:
         zeile("Ecke unten rechts", {-2, -2}, {10, 5}, Qt::SizeFDiagCursor, {0, 0, 168, 714});
         zeile("Ecke oben rechts", {-2, 1}, {-10, 5}, Qt::SizeBDiagCursor, {9, 0, 132, 696});
         zeile("Ecke oben links", {1, 1}, {-10, -5}, Qt::SizeFDiagCursor, {-9, -18, 168, 714});
+        zeile("Ecke unten links", {1, -2}, {10, -5}, Qt::SizeBDiagCursor, {0, 18, 132, 696});
         zeile("nie schmaler als 1", {-2, 200}, {-400, 0}, Qt::SizeHorCursor, {0, 0, 1, 705});
         zeile("aus dem Bild hinaus", {40, 200}, {-100, 0}, Qt::SizeAllCursor, {0, -182, 150, 705});
     }
