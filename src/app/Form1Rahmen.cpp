@@ -109,10 +109,7 @@ FrameRechteck Form1::rahmenRechteck(int index) const
     // Shown at its design place: the rectangle that place stands for, by the
     // inverse of the overlay's factors.
     const QRect g = Rahmen[index]->geometry();
-    const float fx = static_cast<float>(static_cast<double>(Picture1->width()) /
-                                        static_cast<double>(Picture3->width()));
-    const float fy = static_cast<float>(static_cast<double>(Picture1->height()) /
-                                        static_cast<double>(Picture3->height()));
+    const auto [fx, fy] = overlay::faktoren(Picture1->size(), Picture3->size());
     return {knapp(std::lround(g.top() * fy)), knapp(std::lround(g.left() * fx)),
             knapp(std::max(1L, std::lround(g.width() * fx))),
             knapp(std::max(1L, std::lround(g.height() * fy)))};
@@ -144,10 +141,7 @@ bool Form1::rahmenMaus(QObject* objekt, QEvent* ereignis)
     }
     if (m_zug && art == QEvent::MouseMove) {
         const QPointF d = maus->globalPosition() - m_zug->start;
-        const float fx = static_cast<float>(static_cast<double>(Picture1->width()) /
-                                            static_cast<double>(Picture3->width()));
-        const float fy = static_cast<float>(static_cast<double>(Picture1->height()) /
-                                            static_cast<double>(Picture3->height()));
+        const auto [fx, fy] = overlay::faktoren(Picture1->size(), Picture3->size());
         m_zug->jetzt =
             verschoben(m_zug->vorher, m_zug->kanten, int(std::lround(d.x() * double(fx))),
                        int(std::lround(d.y() * double(fy))));

@@ -4,12 +4,17 @@
 
 namespace overlay {
 
+std::pair<float, float> faktoren(QSize vollBild, QSize vollVorschau)
+{
+    return {static_cast<float>(static_cast<double>(vollBild.width()) /
+                               static_cast<double>(vollVorschau.width())),
+            static_cast<float>(static_cast<double>(vollBild.height()) /
+                               static_cast<double>(vollVorschau.height()))};
+}
+
 Geometrie skaliert(const FrameRechteck& r, QSize vollBild, QSize vollVorschau)
 {
-    const float fx = static_cast<float>(static_cast<double>(vollBild.width()) /
-                                        static_cast<double>(vollVorschau.width()));
-    const float fy = static_cast<float>(static_cast<double>(vollBild.height()) /
-                                        static_cast<double>(vollVorschau.height()));
+    const auto [fx, fy] = faktoren(vollBild, vollVorschau);
     return {static_cast<float>(r.top) / fy, static_cast<float>(r.left) / fx,
             static_cast<float>(r.width) / fx, static_cast<float>(r.height) / fy};
 }

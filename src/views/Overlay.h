@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <utility>
+
 namespace overlay {
 
 // A frame's place in the preview, in preview pixels, before rounding.
@@ -15,6 +17,9 @@ struct Geometrie
     float width;
     float height;
 };
+
+// Source pixels per preview pixel across and down, as 32-bit floats.
+std::pair<float, float> faktoren(QSize vollBild, QSize vollVorschau);
 
 // Scales a rectangle of source pixels into the preview. The factors are the
 // full sizes (frames included) of the full-size picture box and the preview,

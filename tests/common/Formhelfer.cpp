@@ -58,4 +58,12 @@ QByteArray konfiguration(const QString& richtung, int top, int left, int width, 
            "\r\nHeight=" + QByteArray::number(height) + "\r\n";
 }
 
+QByteArray beispielKonfiguration()
+{
+    return konfiguration(u"Vorwärts"_qs, 0, 150, 840, 705) +
+           konfiguration(u"Links"_qs, 0, 0, 150, 705) +
+           konfiguration(u"Rechts"_qs, 0, 990, 150, 705) +
+           konfiguration(u"Zurück"_qs, 705, 0, 1140, 150);
+}
+
 } // namespace formhelfer

@@ -18,5 +18,7 @@ void konfigurationWaehlen(Form1& form, const QString& datei);
 void bildDoppelklicken(Form1& form, const QString& ordner, const QString& datei);
 // A frame configuration file in the profile format.
 QByteArray konfiguration(const QString& richtung, int top, int left, int width, int height);
+// All four directions with the sample rectangles, for pictures of 1140 × 855.
+QByteArray beispielKonfiguration();
 
 } // namespace formhelfer

@@ -15,6 +15,7 @@
 #include <QTest>
 
 using namespace profildatei;
+using formhelfer::beispielKonfiguration;
 using formhelfer::konfiguration;
 
 namespace {
@@ -31,14 +32,6 @@ QByteArray muell(qsizetype laenge)
     QRandomGenerator zufall(1252);
     zufall.fillRange(reinterpret_cast<quint32*>(b.data()), laenge / 4);
     return b;
-}
-
-QByteArray alleVier()
-{
-    return konfiguration(u"Vorwärts"_qs, 0, 150, 840, 705) +
-           konfiguration(u"Links"_qs, 0, 0, 150, 705) +
-           konfiguration(u"Rechts"_qs, 0, 990, 150, 705) +
-           konfiguration(u"Zurück"_qs, 705, 0, 1140, 150);
 }
 
 } // namespace
@@ -189,13 +182,13 @@ private slots:
         // The file is Windows-1252: "ä" written as UTF-8 reads as "Ã¤", so
         // "[Vorwärts]" and "[Zurück]" are other sections then.
         QTest::newRow("UTF-8 mit Umlauten")
-            << QString::fromLatin1(alleVier()).toUtf8() << false
+            << QString::fromLatin1(beispielKonfiguration()).toUtf8() << false
             << QList<int>{0, 0, 0, 0, 0, 0, 150, 705, 0, 990, 150, 705, 0, 0, 0, 0};
         QTest::newRow("UTF-8 mit Bytereihenfolgemarke")
             << "\xEF\xBB\xBF" + konfiguration(u"Links"_qs, 1, 2, 3, 4) +
                    QStringLiteral("[Zurück]\r\nWidth=9\r\n").toUtf8()
             << false << QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0};
-        QTest::newRow("nach dem Einlesen gelöscht") << alleVier() << true << null;
+        QTest::newRow("nach dem Einlesen gelöscht") << beispielKonfiguration() << true << null;
     }
 
     void kaputteKonfiguration()

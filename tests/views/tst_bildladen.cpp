@@ -40,6 +40,7 @@ private slots:
         const QImage foto = testbilder::fotoaehnlich(173, 119, 7);
         const QByteArray jpeg = testbilder::kodieren(foto, "JPEG", 85);
         QTest::newRow("BMP") << "foto.bmp" << testbilder::kodieren(foto, "BMP");
+        QTest::newRow("1 × 1") << "punkt.bmp" << testbilder::kodieren(foto.copy(0, 0, 1, 1), "BMP");
         QTest::newRow("JPEG") << "foto.jpg" << jpeg;
         QTest::newRow("GIF mit 300 Bildern") << "viele.gif" << testbilder::testdatei("viele.gif");
         QTest::newRow("BMP mit RLE8") << "rle.bmp" << testbilder::testdatei("rle.bmp");

@@ -36,15 +36,6 @@ const QRect Links(0, 0, 40, 30);
 const QString R20(20, u'=');
 const QString R30(30, u'=');
 
-// Sized for pictures of 1140 × 855.
-QByteArray beispielConfig()
-{
-    return konfiguration(u"Vorwärts"_qs, 0, 150, 840, 705) +
-           konfiguration(u"Links"_qs, 0, 0, 150, 705) +
-           konfiguration(u"Rechts"_qs, 0, 990, 150, 705) +
-           konfiguration(u"Zurück"_qs, 705, 0, 1140, 150);
-}
-
 } // namespace
 
 class TestFenster final : public QObject
@@ -184,7 +175,7 @@ private slots:
 
     void stapel()
     {
-        config(beispielConfig());
+        config(beispielKonfiguration());
         const QImage b = testbilder::fotoaehnlich(1140, 855, 4);
         bild(u"a.gif"_qs, testbilder::testdatei(u"szene.gif"_qs));
         bild(u"b.BMP"_qs, testbilder::kodieren(b, "BMP"));
@@ -232,7 +223,7 @@ private slots:
 
     void schreibgeschuetzterProgrammordner()
     {
-        config(beispielConfig());
+        config(beispielKonfiguration());
         // Even run by an administrator, a folder without write permission stays untouched.
         bild(u"a.bmp"_qs, testbilder::kodieren(testbilder::fotoaehnlich(1140, 855, 2), "BMP"));
         Form1 form(m_prog.path(), QUrl());
@@ -252,7 +243,7 @@ private slots:
     {
         // Gone between the listing and the double-click, then the Enter: each
         // its own line (the cut's without a blank, as it always was).
-        config(beispielConfig());
+        config(beispielKonfiguration());
         bild(u"weg.jpg"_qs, "x");
         Form1 form(m_prog.path(), QUrl());
         zeigen(form);
