@@ -180,6 +180,8 @@ private slots:
         QVERIFY(!geladen.ok());
         QVERIFY(geladen.bild.isNull());
         QCOMPARE(geladen.fehler, grund);
+        // The batch's decode of a part judges a file as the whole decode does.
+        QCOMPARE(bereichLaden(pfad, QRect(0, 0, 40, 30)).fehler, grund);
         const Vorschaubild v = vorschauLaden(pfad, QSize(626, 469));
         QVERIFY(v.bild.isNull());
         QCOMPARE(v.fehler, grund);
