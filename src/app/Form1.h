@@ -115,7 +115,8 @@ private:
     bool rahmenBearbeitbar() const;
     FrameRechteck rahmenRechteck(int index) const;
     void rahmenAktivieren(int index);
-    void rahmenSpeichern(int index, const FrameRechteck& neu, bool merken);
+    // Into `datei` of the program folder, by default the selected slot's file.
+    void rahmenSpeichern(int index, const FrameRechteck& neu, bool merken, QString datei = {});
 
     QString m_programmordner;
     QUrl m_updateserver;
@@ -125,8 +126,15 @@ private:
     bool m_schneidet = false;            // views are being cut
     int m_aktiverRahmen = -1;            // the frame the arrow keys nudge
     std::optional<Rahmenzug> m_zug;
-    // Saved changes of the frame editor, the latest last: direction and the rectangle before.
-    QList<std::pair<Richtung, FrameRechteck>> m_rahmenVerlauf;
+    // Saved changes of the frame editor, the latest last: the file, the
+    // direction and the rectangle before.
+    struct Rahmenaenderung
+    {
+        QString datei;
+        Richtung richtung;
+        FrameRechteck vorher;
+    };
+    QList<Rahmenaenderung> m_rahmenVerlauf;
 
     // Controls, named as in the designer.
     Bildfeld* Picture1 = nullptr;

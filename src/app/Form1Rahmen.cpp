@@ -189,8 +189,9 @@ bool Form1::rahmenTaste(int taste, Qt::KeyboardModifiers mod)
     if (taste == Qt::Key_Z && mod == Qt::ControlModifier) {
         if (m_rahmenVerlauf.isEmpty() || !rahmenBearbeitbar())
             return false;
-        const auto [richtung, vorher] = m_rahmenVerlauf.takeLast();
-        rahmenSpeichern(info(richtung).rahmenIndex, vorher, false);
+        // Back into the file it was made in, whichever slot is selected now.
+        const Rahmenaenderung a = m_rahmenVerlauf.takeLast();
+        rahmenSpeichern(info(a.richtung).rahmenIndex, a.vorher, false, a.datei);
         return true;
     }
     if (m_aktiverRahmen < 0 || m_zug || !rahmenBearbeitbar())
@@ -221,16 +222,17 @@ bool Form1::rahmenTaste(int taste, Qt::KeyboardModifiers mod)
     return true;
 }
 
-void Form1::rahmenSpeichern(int index, const FrameRechteck& neu, bool merken)
+void Form1::rahmenSpeichern(int index, const FrameRechteck& neu, bool merken, QString datei)
 {
     const Richtung richtung = richtungVon(index);
     const FrameRechteck vorher = rechteck(richtung);
-    const QString datei = framedateien[Frame];
+    if (datei.isEmpty())
+        datei = framedateien[Frame];
     const QString name = QString::fromUtf16(info(richtung).name);
     QString fehler;
     if (frames::rechteckSchreiben(m_programmordner + u'/' + datei, richtung, neu, &fehler)) {
         if (merken) {
-            m_rahmenVerlauf.append({richtung, vorher});
+            m_rahmenVerlauf.append({datei, richtung, vorher});
             if (m_rahmenVerlauf.size() > VerlaufGrenze)
                 m_rahmenVerlauf.removeFirst();
         }
