@@ -178,8 +178,10 @@ private slots:
         QVERIFY(!links()->isVisible());
         QTest::keyClick(m_form.get(), Qt::Key_H);
         QVERIFY(links()->isVisible());
+        QTest::mouseClick(rahmen(0), Qt::LeftButton, {}, {40, 200}); // Vorwärts, put down unmoved
+        QCOMPARE(rahmen(0)->lineWidth(), 3);
         QTest::mouseClick(m_form->findChild<QListWidget*>(u"File1"_qs)->viewport(), Qt::LeftButton);
-        QCOMPARE(links()->lineWidth(), 1);
+        QCOMPARE(rahmen(0)->lineWidth(), 1);
         QTest::keyClick(m_form.get(), Qt::Key_Right);
         QCOMPARE(testbilder::lesen(pfad()), datei());
     }
