@@ -289,6 +289,50 @@ private slots:
             QVERIFY2(update::istSchlichterDateiname(QString::fromLatin1(name)), name);
     }
 
+    void manifestLesen_data()
+    {
+        // The writer signs whatever lines the version text carries, which lets a
+        // test sign lines that the writer itself would never make.
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("fehler");
+        const QString hash = QString(64, u'a');
+        auto zeile = [](const char* n, const QString& version, const char* fehler) {
+            QTest::newRow(n) << version << QString::fromUtf8(fehler);
+        };
+        zeile("CR LF", u"2,000\r\n"_qs + hash + u"  a.dat\r\n"_qs + hash.toUpper() + u"  b"_qs, "");
+        zeile("ohne Namen", u"2,000\n"_qs + hash + u"  \n"_qs + hash + u"  b"_qs, "Zeile 3");
+        zeile("Name doppelt", u"2,000\n"_qs + hash + u"  x.dat"_qs, "Zeile 4");
+        zeile("kein Hex", u"2,000\n"_qs + QString(64, u'g') + u"  a.dat"_qs, "Zeile 3");
+        zeile("Hash zu kurz", u"2,000\n"_qs + hash.first(62) + u"  a.dat"_qs, "Zeile 3");
+        zeile("ein Leerzeichen", u"2,000\n"_qs + hash + u" a.dat"_qs, "Zeile 3");
+    }
+    void manifestLesen()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, fehler);
+        const auto [oeffentlich, geheim] = update::neuesSchluesselpaar();
+        const QByteArray text =
+            update::manifestSchreiben({version, {{u"x.dat"_qs, update::sha256("x")}}}, geheim);
+        QString grund;
+        const auto manifest = update::manifestPruefen(text, oeffentlich, &grund);
+        if (!fehler.isEmpty()) {
+            QVERIFY(!manifest);
+            QCOMPARE(grund, u"Updatefehler: Signaturdatei fehlerhaft in "_qs + fehler);
+            return;
+        }
+        QVERIFY2(manifest, qPrintable(grund));
+        QCOMPARE(manifest->version, u"2,000"_qs);
+        QCOMPARE(manifest->dateien.size(), 3);
+        QCOMPARE(manifest->dateien[0].first, u"a.dat"_qs);
+        QCOMPARE(manifest->dateien[0].second, QByteArray(32, '\xaa'));
+        QCOMPARE(manifest->dateien[1].second, QByteArray(32, '\xaa'));
+        QCOMPARE(manifest->dateien[2].second, update::sha256("x"));
+        // Without its signature line the text is no manifest.
+        QVERIFY(!update::manifestPruefen(text.first(text.lastIndexOf("Signatur: ")), oeffentlich,
+                                         &grund));
+        QCOMPARE(grund, u"Updatefehler: Signaturdatei fehlerhaft in Zeile 5"_qs);
+    }
+
     void abgelehnt_data()
     {
         QTest::addColumn<QString>("fall");
