@@ -162,6 +162,9 @@ private slots:
                      u"überschreiben oder drücke 'ESC' um abzubrechen"_qs);
             QCOMPARE(boxen.boxen().front().titel, u"Sichtwerk"_qs);
         }
+        // Only the nine slots' own numbers take the waiting file.
+        form.Command7_Click(9);
+        form.Command7_Click(-1);
         QVERIFY(form.frameauswahl);
         QCOMPARE(framedateien[10], f(10));
         QCOMPARE(protokollZeilen(form).size(), vorher);

@@ -150,6 +150,11 @@ private slots:
             << meldung::GrundZuGross.arg(u"60000", u"60000", u"1024");
         QTest::newRow("BMP behauptet 60000×60000")
             << "riesig.bmp" << testbilder::testdatei("riesig.bmp") << unvollstaendig;
+        // A thumbnail in an APP1 segment carries an end marker of its own.
+        const QByteArray vorschaubild =
+            QByteArray(jpeg).insert(2, "\xFF\xE1\x00\x08\xFF\xD8\xFF\xD9\0\0", 10);
+        QTest::newRow("JPEG mit Vorschaubild halb")
+            << "exif.jpg" << vorschaubild.left(vorschaubild.size() / 2) << unvollstaendig;
         QTest::newRow("JPEG ohne Endmarke") << "ende.jpg" << jpeg.chopped(2) << unvollstaendig;
         QTest::newRow("BMP halb") << "halb.bmp" << bmp.left(bmp.size() / 2) << unvollstaendig;
         QTest::newRow("GIF halb") << "halb.gif" << gif.left(gif.size() / 2) << unvollstaendig;
