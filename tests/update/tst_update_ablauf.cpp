@@ -134,6 +134,7 @@ private slots:
         zeile("einzelnes CR trennt", "Version: 1,0\rVersion: 2,0", true);
         zeile("einzelnes LF trennt nicht", "Version: 1,0\nVersion: 2,0", false);
         zeile("kurze letzte Zeile", "Version: 2,0\r\n2,0", false);
+        zeile("kurze Zeile davor", "Version: 1,0\r\n-\r\nVersion: 9,0", true);
         zeile("keine Zahl", "Version: neu", false);
         zeile("zu groß für eine Versionsdatei", QByteArray(70000, ' ') + "\r\nVersion: 9,0", false);
         zeile("englisch: 1,301 ist 1301", "Version: 1,301", true, true);
