@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,7 +112,13 @@ private slots:
         QVERIFY(form.bildgeladen);
         QCOMPARE(form.findChild<QWidget*>(u"Picture1"_qs)->size(), vorher);
         zeilen = protokollZeilen(form).size();
+        // "Lade..." stands while the picture is cut and goes when it is done.
+        auto* lade = form.findChild<QLabel*>(u"Ladebalken"_qs);
+        bool geladenSichtbar = false;
+        QObject::connect(form.findChild<QPlainTextEdit*>(u"Text1"_qs), &QPlainTextEdit::textChanged,
+                         lade, [&] { geladenSichtbar = geladenSichtbar || lade->isVisible(); });
         form.Command1_Click();
+        QVERIFY(geladenSichtbar && lade->isHidden());
         QCOMPARE(protokollZeilen(form).mid(zeilen), QStringList{fehler});
         // An earlier good view of the picture that is broken now survives.
         QCOMPARE(testbilder::lesen(ausgabe(u"b_L.bmp"_qs)), QByteArray("frueher"));
