@@ -98,7 +98,7 @@ private slots:
         const QString regel(30, u'=');
         QCOMPARE(protokollZeilen(form),
                  (QStringList{regel, u"Programmversion 1,300 initialisiert..."_qs, regel}));
-        QVERIFY(!form.font().bold());
+        QVERIFY(!form.font().bold() && !form.font().italic());
     }
 
     void dateilisten()
