@@ -93,6 +93,7 @@ private slots:
         zeile("linke Kante", {1, 200}, {10, 0}, Qt::SizeHorCursor, {0, 18, 132, 705});
         zeile("rechte Kante", {-2, 200}, {10, 0}, Qt::SizeHorCursor, {0, 0, 168, 705});
         zeile("obere Kante", {40, 1}, {0, 5}, Qt::SizeVerCursor, {9, 0, 150, 696});
+        zeile("obere über die untere", {40, 1}, {0, 500}, Qt::SizeVerCursor, {704, 0, 150, 1});
         zeile("untere Kante", {40, -2}, {0, -5}, Qt::SizeVerCursor, {0, 0, 150, 696});
         zeile("Ecke unten rechts", {-2, -2}, {10, 5}, Qt::SizeFDiagCursor, {0, 0, 168, 714});
         zeile("Ecke oben rechts", {-2, 1}, {-10, 5}, Qt::SizeBDiagCursor, {9, 0, 132, 696});

@@ -42,7 +42,6 @@ class TestSchnitt final : public QObject
     QString pfad(const QString& name) const { return m_tmp->filePath(name); }
     void bild(const QString& name, int w, int h, const char* format = "BMP", quint32 saat = 1)
     {
-        QVERIFY(QDir().mkpath(QFileInfo(pfad(name)).path()));
         QVERIFY(!testbilder::schreiben(m_tmp->path(), name,
                                        kodieren(testbilder::fotoaehnlich(w, h, saat), format))
                      .isEmpty());
@@ -63,13 +62,11 @@ private slots:
     void init()
     {
         m_tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_tmp->isValid());
         // Links and Zurück cross the edges of the smaller pictures.
         const QByteArray config = formhelfer::konfiguration(u"Links"_qs, 3, 5, 41, 300) +
                                   formhelfer::konfiguration(u"Rechts"_qs, 20, 150, 33, 17) +
                                   formhelfer::konfiguration(u"Vorwärts"_qs, 0, 0, 250, 180) +
                                   formhelfer::konfiguration(u"Zurück"_qs, 150, -8, 90, 40);
-        QVERIFY(QDir().mkpath(pfad(u"prog"_qs)));
         QVERIFY(!testbilder::schreiben(pfad(u"prog"_qs), u"config.ini"_qs, config).isEmpty());
     }
 

@@ -49,6 +49,7 @@ QByteArray kodieren(const QImage& bild, const char* format, int qualitaet, bool 
 QString schreiben(const QString& ordner, const QString& name, const QByteArray& inhalt)
 {
     const QString pfad = QDir(ordner).filePath(name);
+    QDir().mkpath(QFileInfo(pfad).path());
     QFile datei(pfad);
     if (!datei.open(QIODevice::WriteOnly) || datei.write(inhalt) != inhalt.size())
         return {};

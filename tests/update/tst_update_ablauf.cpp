@@ -208,6 +208,7 @@ private slots:
               "abgelehnt");
         zeile("Inhalt abgeschnitten", "P/a=alt", "1|a|/kurz|", "a", "0/1", 0, "abgelehnt");
         zeile("Status 500", "P/a=alt", "1|a|/kaputt|", "a", "0/1", 0, "abgelehnt");
+        zeile("Status 300 ohne Ziel", "P/a=alt", "1|a|/auswahl|", "a", "0/1", 0, "abgelehnt");
         zeile("Umleitung", "", "1|a|/um|", "", "1/1 'a'", 100, "P/a=a");
         // What an aborted update may have left where the downloads go.
         zeile("alte Stufe als Datei", "P/.update-stufe=alt", "1|a|/a|", "", "1/1 'a'", 100,
@@ -246,6 +247,7 @@ private slots:
         lauf.server.umleiten(u"/kreis"_qs, "/kreis");
         lauf.server.troepfeln(u"/langsam"_qs, "langsam", 100);
         lauf.server.bedienen(u"/kaputt"_qs, "kaputt", 500);
+        lauf.server.bedienen(u"/auswahl"_qs, "Auswahl", 300);
         // Signed as the signing tool does it: what one pass over the list reads.
         const QByteArray listentext = updateListe(liste, lauf.server.url());
         const QString listendatei = schreibeDatei(m_arbeitsordner.filePath(u"l"_qs), listentext);
@@ -304,7 +306,6 @@ private slots:
         zeile("ohne Namen", u"2,000\n"_qs + hash + u"  \n"_qs + hash + u"  b"_qs, "Zeile 3");
         zeile("Name doppelt", u"2,000\n"_qs + hash + u"  x.dat"_qs, "Zeile 4");
         zeile("kein Hex", u"2,000\n"_qs + QString(64, u'g') + u"  a.dat"_qs, "Zeile 3");
-        zeile("Hash zu kurz", u"2,000\n"_qs + hash.first(62) + u"  a.dat"_qs, "Zeile 3");
         zeile("ein Leerzeichen", u"2,000\n"_qs + hash + u" a.dat"_qs, "Zeile 3");
     }
     void manifestLesen()

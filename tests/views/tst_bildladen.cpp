@@ -158,6 +158,9 @@ private slots:
         QTest::newRow("JPEG ohne Endmarke") << "ende.jpg" << jpeg.chopped(2) << unvollstaendig;
         QTest::newRow("BMP halb") << "halb.bmp" << bmp.left(bmp.size() / 2) << unvollstaendig;
         QTest::newRow("GIF halb") << "halb.gif" << gif.left(gif.size() / 2) << unvollstaendig;
+        QTest::newRow("GIF im Bildkopf abgeschnitten")
+            << "kopf.gif" << gif.left(gif.indexOf(QByteArray("\x2C\0\0\0\0", 5)) + 5)
+            << unvollstaendig;
         // Cut off in the middle of a restart interval and right behind a marker.
         QTest::newRow("JPEG mit Neustartmarken halb")
             << "rst.jpg" << neustart.left(neustart.size() / 2) << unvollstaendig;

@@ -48,7 +48,6 @@ private slots:
     void init()
     {
         m_tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_tmp->isValid());
         m_quellen = m_tmp->filePath(QStringLiteral("bilder"));
         QVERIFY(QDir().mkpath(m_quellen));
     }
