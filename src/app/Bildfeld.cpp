@@ -17,7 +17,6 @@ Bildfeld::Bildfeld(QWidget* parent)
 void Bildfeld::setzeBild(const QImage& bild, QSize bildGroesse)
 {
     m_bild = bild;
-    m_gestreckt = false;
     if (m_autoSize && bildGroesse.isValid())
         resize(bildGroesse.width() + 2 * Rand, bildGroesse.height() + 2 * Rand);
     m_flaeche->update();
@@ -28,7 +27,6 @@ void Bildfeld::zeichneGestreckt(const QImage& bild)
     // Scaled once here, so that repaints do not scale again.
     m_bild =
         bild.scaled(innenBreite(), innenHoehe(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    m_gestreckt = true;
     m_flaeche->update();
 }
 

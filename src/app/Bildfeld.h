@@ -43,5 +43,4 @@ private:
     QWidget* m_flaeche;
     QImage m_bild;
     bool m_autoSize = false;
-    bool m_gestreckt = false;
 };
