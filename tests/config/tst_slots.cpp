@@ -133,6 +133,9 @@ private slots:
         QCOMPARE(protokollZeilen(form).mid(vorher), QStringList{u"Frame 5 wurde ausgewählt"_qs});
         QCOMPARE(form.Links_W, qint16(5));
         QVERIFY(hervorgehoben(knopf(form, u"Command7_4"_qs)));
+        // Filled to its corners, as the first slot's button is.
+        QCOMPARE(knopf(form, u"Command7_4"_qs)->grab().toImage().pixelColor(0, 0),
+                 form.palette().color(QPalette::Highlight));
         QVERIFY(!hervorgehoben(eins));
         // Keys typed into another window are not the main window's commands; they reach it.
         QLineEdit anderes;

@@ -85,8 +85,7 @@ private slots:
             QDir(d->path()).removeRecursively();
             QDir().mkpath(d->path());
         }
-        schreibeDatei(
-            m_prog.filePath(u"config.ini"_qs),
+        config(
             konfiguration(u"Links"_qs, Links.top(), Links.left(), Links.width(), Links.height()));
     }
 
