@@ -199,6 +199,7 @@ private slots:
         const QByteArray linksVorher = testbilder::lesen(ausgabe("szene1_L.bmp"));
         QVERIFY(
             QFile::setPermissions(ausgabe("szene1_L.bmp"), QFile::ReadOwner | QFile::ReadGroup));
+        // A folder where the Vorwärts view goes, with a file in it.
         QVERIFY(!testbilder::schreiben(ausgabe("szene1_V.bmp"), "darin.txt", "bleibt").isNull());
 
         const FrameRechteck kleiner{0, 0, 31, 29};
