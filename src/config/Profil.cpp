@@ -1,11 +1,11 @@
 #include "Profil.h"
 
 #include "Cp1252.h"
+#include "Dateien.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <vector>
 
@@ -248,24 +248,20 @@ bool aendern(const QString& pfad, const std::function<QByteArray(QByteArray)>& a
     };
 
     QByteArray alt;
-    QFile bestehend(pfad);
-    if (bestehend.exists()) {
+    if (QFileInfo::exists(pfad)) {
         if (schreibgeschuetzt(pfad))
             return scheitern(QStringLiteral("die Datei ist schreibgeschützt"));
-        if (!bestehend.open(QIODevice::ReadOnly))
-            return scheitern(bestehend.errorString());
-        alt = bestehend.readAll();
-        bestehend.close();
+        QString grund;
+        alt = dateien::lesen(pfad, &grund);
+        if (alt.isNull())
+            return scheitern(grund);
     }
 
     if (schreibgeschuetzt(QFileInfo(pfad).absolutePath()))
         return scheitern(QStringLiteral("der Ordner ist schreibgeschützt"));
-    QSaveFile neu(pfad);
-    if (!neu.open(QIODevice::WriteOnly))
-        return scheitern(neu.errorString());
-    const QByteArray inhalt = aenderung(std::move(alt));
-    if (neu.write(inhalt) != inhalt.size() || !neu.commit())
-        return scheitern(neu.errorString());
+    dateien::Zwischendatei neu(pfad);
+    if (!neu.oeffnen() || !neu.schreiben(aenderung(std::move(alt))) || !neu.abschliessen())
+        return scheitern(neu.grund());
     return true;
 }
 

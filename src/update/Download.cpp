@@ -1,11 +1,12 @@
 #include "Download.h"
 
+#include "config/Dateien.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QTimer>
 
 #include <memory>
@@ -68,9 +69,9 @@ DownloadErgebnis herunterladen(const QUrl& url, const QString& zielPfad,
         return scheitern(DownloadErgebnis::UngueltigeAdresse,
                          QStringLiteral("keine gültige HTTP-Adresse"));
 
-    QSaveFile datei(zielPfad);
-    if (!datei.open(QIODevice::WriteOnly))
-        return scheitern(DownloadErgebnis::Schreibfehler, datei.errorString());
+    dateien::Zwischendatei datei(zielPfad);
+    if (!datei.oeffnen())
+        return scheitern(DownloadErgebnis::Schreibfehler, datei.grund());
 
     QNetworkAccessManager netz;
     QNetworkRequest anfrage(url);
@@ -114,8 +115,8 @@ DownloadErgebnis herunterladen(const QUrl& url, const QString& zielPfad,
             abbrechen(DownloadErgebnis::ZuGross, QStringLiteral("die Antwort ist zu groß"));
             return;
         }
-        if (datei.write(stueck) != stueck.size()) {
-            abbrechen(DownloadErgebnis::Schreibfehler, datei.errorString());
+        if (!datei.schreiben(stueck)) {
+            abbrechen(DownloadErgebnis::Schreibfehler, datei.grund());
             return;
         }
         geschrieben += stueck.size();
@@ -165,11 +166,11 @@ DownloadErgebnis herunterladen(const QUrl& url, const QString& zielPfad,
         }
     }
     if (ergebnis != DownloadErgebnis::Erfolg) {
-        datei.cancelWriting();
+        datei.verwerfen();
         return scheitern(ergebnis, grund);
     }
-    if (!datei.commit())
-        return scheitern(DownloadErgebnis::Schreibfehler, datei.errorString());
+    if (!datei.abschliessen())
+        return scheitern(DownloadErgebnis::Schreibfehler, datei.grund());
     return DownloadErgebnis::Erfolg;
 }
 

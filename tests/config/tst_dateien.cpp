@@ -1,0 +1,134 @@
+// Reads, folders and replacing writes as they fail on a real file system,
+// each with the system's reason in German; and which leftover temporary
+// files a new batch may remove.
+
+#include "config/Dateien.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestDateien final : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+
+    QString pfad(const QString& name) const { return m_tmp.filePath(name); }
+    QString schreiben(const QString& name, const QByteArray& inhalt)
+    {
+        QFile f(pfad(name));
+        return f.open(QIODevice::WriteOnly) && f.write(inhalt) == inhalt.size() ? f.fileName()
+                                                                                : QString();
+    }
+
+private slots:
+    void gruende_data()
+    {
+        QTest::addColumn<QString>("vorgang");
+        QTest::addColumn<QString>("ziel");
+        QTest::addColumn<QString>("grund");
+        const QString lang(300, u'x');
+        QTest::newRow("lesen: fehlt") << "lesen"
+                                      << "weg.jpg"
+                                      << "die Datei existiert nicht";
+        QTest::newRow("lesen: Ordner") << "lesen"
+                                       << "ordner"
+                                       << "an ihrer Stelle steht ein Ordner";
+        QTest::newRow("Ordner: Datei im Weg") << "ordner"
+                                              << "datei"
+                                              << "an seiner Stelle steht eine Datei";
+        QTest::newRow("Ordner: Datei im Pfad") << "ordner"
+                                               << "datei/unten"
+                                               << "ein Teil des Pfads ist kein Ordner";
+        QTest::newRow("Ordner: zu lang") << "ordner" << lang << "der Name ist zu lang";
+        QTest::newRow("schreiben: Ordner fehlt") << "schreiben"
+                                                 << "fehlt/a.bmp"
+                                                 << "ein Ordner des Pfads fehlt";
+        QTest::newRow("schreiben: zu lang") << "schreiben" << lang + ".bmp"
+                                            << "der Name ist zu lang";
+        QTest::newRow("schreiben: Ordner im Weg") << "schreiben"
+                                                  << "ordner"
+                                                  << "an ihrer Stelle steht ein Ordner";
+    }
+    void gruende()
+    {
+        QFETCH(QString, vorgang);
+        QFETCH(QString, ziel);
+        QFETCH(QString, grund);
+        QVERIFY(QDir().mkpath(pfad(u"ordner/voll"_qs)));
+        QVERIFY(!schreiben(u"datei"_qs, "x").isEmpty());
+        QString ist;
+        if (vorgang == u"lesen") {
+            QVERIFY(dateien::lesen(pfad(ziel), &ist).isNull());
+        } else if (vorgang == u"ordner") {
+            QVERIFY(!dateien::ordnerAnlegen(pfad(ziel), &ist));
+        } else {
+            dateien::Zwischendatei d(pfad(ziel));
+            QVERIFY(!(d.oeffnen() && d.schreiben("BM") && d.abschliessen()));
+            ist = d.grund();
+        }
+        QCOMPARE(ist, grund);
+        // A failed write leaves nothing behind, the folder in the way included.
+        QCOMPARE(QDir(pfad(u"ordner"_qs))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"voll"_qs});
+    }
+
+    void ersetzen()
+    {
+        const QString ziel = schreiben(u"a.bmp"_qs, "alt");
+        QVERIFY(QFile::setPermissions(ziel, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup));
+        const QFileDevice::Permissions rechte = QFile::permissions(ziel);
+        {
+            dateien::Zwischendatei abgebrochen(ziel);
+            QVERIFY(abgebrochen.oeffnen() && abgebrochen.schreiben("halb"));
+        }
+        QCOMPARE(QDir(m_tmp.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{u"a.bmp"_qs, u"datei"_qs}));
+        dateien::Zwischendatei d(ziel);
+        QVERIFY(d.oeffnen() && d.schreiben("neu") && d.abschliessen());
+        QString grund;
+        QCOMPARE(dateien::lesen(ziel, &grund), QByteArray("neu"));
+        QCOMPARE(QFile::permissions(ziel), rechte);
+    }
+
+    void resteEntfernen()
+    {
+        // This machine's mark, as a write in progress shows it.
+        QVERIFY(QDir().mkpath(pfad(u"reste"_qs)));
+        dateien::Zwischendatei offen(pfad(u"reste/a.bmp"_qs));
+        QVERIFY(offen.oeffnen());
+        const QStringList laufend = QDir(pfad(u"reste"_qs)).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(laufend.size(), 1);
+        const QString kennung = laufend.first().section(u'-', 2, 2);
+        QProcess beendet;
+        beendet.start(u"true"_qs);
+        QVERIFY(beendet.waitForStarted());
+        const qint64 pid = beendet.processId();
+        QVERIFY(beendet.waitForFinished());
+        const auto name = [&](qint64 pid, const QString& rechner) {
+            return QStringLiteral(".sichtwerk-%1-%2-0000abcd.teil").arg(pid).arg(rechner);
+        };
+        const QString tot = name(pid, kennung);
+        const QString fremd = name(pid, u"00000000"_qs);
+        for (const QString& n : {tot, fremd, u".sichtwerk-notiz.teil"_qs, u"b.teil"_qs})
+            QVERIFY(!schreiben(u"reste/"_qs + n, "x").isEmpty());
+        QVERIFY(dateien::istZwischendatei(tot));
+
+        QCOMPARE(dateien::zwischendateienEntfernen(pfad(u"reste"_qs)), 1);
+        // The running write, another machine's recent file and user files stay.
+        QStringList bleiben = laufend;
+        bleiben << fremd << u".sichtwerk-notiz.teil"_qs << u"b.teil"_qs;
+        bleiben.sort();
+        QCOMPARE(QDir(pfad(u"reste"_qs)).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 bleiben);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDateien)
+#include "tst_dateien.moc"
