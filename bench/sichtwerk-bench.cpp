@@ -103,18 +103,19 @@ int stapel(const QStringList& a)
 
     QString letztedatei;
     QStringList protokoll;
+    schnitt::Stapelverlauf verlauf{int(bilder.size()), int(bilder.size()), false};
     if (nacheinander) {
         // The loop the window ran before the batch engine: for comparison.
         for (const QString& name : bilder)
             protokoll +=
                 schnitt::bildAusschneiden(ordner, name, schnitte, programm, letztedatei).zeilen;
     } else {
-        schnitt::stapelSchneiden(ordner, bilder, schnitte, programm,
-                                 [&](schnitt::Bildschnitt&& ergebnis, int, int) {
-                                     protokoll += schnitt::protokollieren(ergebnis, letztedatei);
-                                 });
+        verlauf = schnitt::stapelSchneiden(
+            ordner, bilder, schnitte, programm, [&](schnitt::Bildschnitt&& ergebnis, int, int) {
+                protokoll += schnitt::protokollieren(ergebnis, letztedatei);
+            });
     }
-    protokoll += schnitt::stapelSchlusszeilen();
+    protokoll += schnitt::stapelSchlusszeilen(verlauf);
     const double sekunden = uhr.nsecsElapsed() / 1e9;
 
     const QStringList fehler = protokoll.filter(QRegularExpression(QStringLiteral("^Error: ")));

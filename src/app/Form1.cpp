@@ -114,6 +114,14 @@ void Form1::Command2_Click()
 
 void Form1::closeEvent(QCloseEvent* ereignis)
 {
+    if (m_schneidet) {
+        // Not in the middle of a cut: no further picture is started, and the
+        // program ends once those in work are saved.
+        ereignis->ignore();
+        m_halt = true;
+        m_beendenNachStapel = true;
+        return;
+    }
     // Closing the window frame ends the program like Exit does.
     ereignis->accept();
     m_beenden();
@@ -189,6 +197,8 @@ bool Form1::eventFilter(QObject* objekt, QEvent* ereignis)
     // The update hand-over would end the program in the middle of the cut, so
     // its tick is held back; the timer stays armed and ticks again later.
     if (m_schneidet && ereignis->type() == QEvent::Timer && objekt == m_uebergabeTimer)
+        return true;
+    if (m_schneidet && eingabeAufschieben(objekt, ereignis))
         return true;
     if (rahmenMaus(objekt, ereignis))
         return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/FrameRechteck.h"
+#include "views/Stapel.h"
 
 #include <QFont>
 #include <QList>
@@ -9,9 +10,15 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <QPointer>
+
 #include <array>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class Bildfeld;
 class DateiListe;
@@ -97,8 +104,14 @@ private:
     // The ticked directions with their rectangles, read from the boxes now.
     std::array<std::optional<FrameRechteck>, 4> angehakt() const;
     void schnittZeigen(const QStringList& zeilen, const QImage& bild, QSize vollGroesse);
-    void schneideBilder(const QString& ordner, const QStringList& namen);
+    // Cuts on the batch engine; with `haltbar` Escape stops it.
+    schnitt::Stapelverlauf schneideBilder(const QString& ordner, const QStringList& namen,
+                                          bool haltbar);
     void fortschrittZeigen(int fertig, int gesamt);
+    // Keys and clicks that came while views were cut, in their order; they
+    // are handled once the cut is over.
+    bool eingabeAufschieben(QObject* objekt, QEvent* ereignis);
+    void eingabenNachholen();
 
     // Frames taken with the mouse or nudged with the keys (Form1Rahmen.cpp).
     struct Rahmenzug
@@ -124,7 +137,11 @@ private:
     Form3* m_form3 = nullptr;
     QObject* m_uebergabeTimer = nullptr; // the update hand-over timer of Form3
     bool m_schneidet = false;            // views are being cut
-    int m_aktiverRahmen = -1;            // the frame the arrow keys nudge
+    bool m_haltbar = false;              // ... by a batch that Escape stops
+    std::atomic<bool> m_halt{false};     // Escape was pressed during that batch
+    bool m_beendenNachStapel = false;    // the window was closed during a cut
+    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> m_aufgeschoben;
+    int m_aktiverRahmen = -1; // the frame the arrow keys nudge
     std::optional<Rahmenzug> m_zug;
     // Saved changes of the frame editor, the latest last: the file, the
     // direction and the rectangle before.

@@ -4,15 +4,27 @@
 
 #include "Bildfeld.h"
 #include "DateiListe.h"
+#include "Protokollfeld.h"
 #include "VerzeichnisListe.h"
 #include "views/Schneider.h"
 #include "views/Stapel.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QProgressBar>
 #include <QScopedValueRollback>
+
+namespace {
+
+constexpr qint64 AnzeigeAbstandMs = 100;
+const QString AnzeigeNurZahl = QStringLiteral("%v von %m Bildern");
+const QString AnzeigeHaltbar = QStringLiteral("%v von %m Bildern · Esc hält an");
+
+} // namespace
 
 std::array<std::optional<FrameRechteck>, 4> Form1::angehakt() const
 {
@@ -34,23 +46,62 @@ void Form1::schnittZeigen(const QStringList& zeilen, const QImage& bild, QSize v
         Picture1->setzeBild(bild, vollGroesse);
 }
 
-void Form1::schneideBilder(const QString& ordner, const QStringList& namen)
+schnitt::Stapelverlauf Form1::schneideBilder(const QString& ordner, const QStringList& namen,
+                                             bool haltbar)
 {
     const QList<schnitt::Schnitt> schnitte = schnitt::schnitteFuer(angehakt());
     const QScopedValueRollback schneidet(m_schneidet, true);
-    const bool mitFortschritt = namen.size() > 1;
+    const QScopedValueRollback haltbarRollback(m_haltbar, haltbar);
+    m_halt = false;
+    const bool mitFortschritt = haltbar || namen.size() > 1;
+    Fortschritt->setFormat(haltbar ? AnzeigeHaltbar : AnzeigeNurZahl);
     if (mitFortschritt)
         fortschrittZeigen(0, static_cast<int>(namen.size()));
+
+    // The log and the progress bar are brought up to date a few times a
+    // second, not for every picture: a batch of small pictures spent more
+    // time laying out the log than cutting.
+    QStringList zeilen;
+    QImage letztesBild;
+    QSize letzteGroesse;
+    QElapsedTimer seitAnzeige;
+    seitAnzeige.start();
+    auto anzeigen = [&](int fertig, int gesamt) {
+        Text1->zeilenAnhaengen(zeilen);
+        zeilen.clear();
+        if (mitFortschritt)
+            fortschrittZeigen(fertig, gesamt);
+        seitAnzeige.restart();
+    };
+
+    schnitt::Stapeloptionen optionen;
+    optionen.halt = &m_halt;
+    // Input reaches the window so that Escape can stop the batch; every other
+    // key and click is held back by eingabeAufschieben until the end.
+    optionen.ereignisse = QEventLoop::AllEvents;
     // Pictures are cut on every core; results arrive here in name order, so
     // the log reads as if they had been cut one after the other.
-    schnitt::stapelSchneiden(ordner, namen, schnitte, m_programmordner,
-                             [&](schnitt::Bildschnitt&& ergebnis, int fertig, int gesamt) {
-                                 schnittZeigen(schnitt::protokollieren(ergebnis, letztedatei),
-                                               ergebnis.bild, ergebnis.vollGroesse);
-                                 if (mitFortschritt)
-                                     fortschrittZeigen(fertig, gesamt);
-                             });
+    const schnitt::Stapelverlauf verlauf = schnitt::stapelSchneiden(
+        ordner, namen, schnitte, m_programmordner,
+        [&](schnitt::Bildschnitt&& ergebnis, int fertig, int gesamt) {
+            zeilen += schnitt::protokollieren(ergebnis, letztedatei);
+            if (!ergebnis.bild.isNull()) {
+                letztesBild = std::move(ergebnis.bild);
+                letzteGroesse = ergebnis.vollGroesse;
+            }
+            if (seitAnzeige.elapsed() >= AnzeigeAbstandMs)
+                anzeigen(fertig, gesamt);
+        },
+        optionen);
+    anzeigen(verlauf.fertig, verlauf.gesamt);
+    // The full-size box holds the picture cut last; the overlay measures it.
+    // A batch may have decoded only part of it, hence the size given apart.
+    if (!letztesBild.isNull())
+        Picture1->setzeBild(letztesBild, letzteGroesse);
     Fortschritt->hide();
+    if (!m_aufgeschoben.empty() || m_beendenNachStapel)
+        QMetaObject::invokeMethod(this, &Form1::eingabenNachholen, Qt::QueuedConnection);
+    return verlauf;
 }
 
 void Form1::fortschrittZeigen(int fertig, int gesamt)
@@ -58,6 +109,66 @@ void Form1::fortschrittZeigen(int fertig, int gesamt)
     Fortschritt->setRange(0, gesamt);
     Fortschritt->setValue(fertig);
     Fortschritt->show();
+}
+
+bool Form1::eingabeAufschieben(QObject* objekt, QEvent* ereignis)
+{
+    switch (ereignis->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+        break;
+    default:
+        return false;
+    }
+    if (ereignis->type() == QEvent::KeyPress || ereignis->type() == QEvent::KeyRelease ||
+        ereignis->type() == QEvent::ShortcutOverride) {
+        if (static_cast<QKeyEvent*>(ereignis)->key() == Qt::Key_Escape && m_haltbar) {
+            if (ereignis->type() == QEvent::KeyPress)
+                m_halt = true;
+            return true;
+        }
+    }
+    // A window sees each event first and then hands it to a control; held
+    // back at the first of them, it is handed on later as it came.
+    if (ereignis->type() == QEvent::MouseMove && !m_aufgeschoben.empty() &&
+        m_aufgeschoben.back().first == objekt &&
+        m_aufgeschoben.back().second->type() == QEvent::MouseMove)
+        m_aufgeschoben.back().second.reset(ereignis->clone());
+    else
+        m_aufgeschoben.emplace_back(objekt, ereignis->clone());
+    return true;
+}
+
+void Form1::eingabenNachholen()
+{
+    if (m_schneidet)
+        return; // the next cut started first; it hands them on when it ends
+    if (m_beendenNachStapel) {
+        m_beendenNachStapel = false;
+        m_aufgeschoben.clear();
+        m_beenden();
+        return;
+    }
+    auto liste = std::move(m_aufgeschoben);
+    m_aufgeschoben.clear();
+    // Posted in order, they arrive before any input that comes later.
+    for (auto& [ziel, ereignis] : liste) {
+        if (ziel)
+            QCoreApplication::postEvent(ziel, ereignis.release());
+    }
 }
 
 void Form1::SchneideBild(const QString& Richtung, qint16 Left, qint16 Top, qint16 Width,
@@ -77,7 +188,7 @@ void Form1::Command1_Click()
     const QString name = File1->fileName();
     if (QFileInfo(QDir(File1->path()).filePath(name)).isFile()) {
         // One decode serves every ticked view; the window repaints meanwhile.
-        schneideBilder(File1->path(), {name});
+        schneideBilder(File1->path(), {name}, false);
         letztedatei.clear();
     } else {
         SchreibProtokoll(name + QStringLiteral("existiert nicht"));
@@ -90,8 +201,8 @@ void Form1::Command6_Click()
     const QString ordner = Dir1->path();
     const QStringList bilder = schnitt::bilderFuerStapel(ordner);
     Ladebalkenzeigen(true);
-    schneideBilder(ordner, bilder);
+    const schnitt::Stapelverlauf verlauf = schneideBilder(ordner, bilder, true);
     Ladebalkenzeigen(false);
-    for (const QString& zeile : schnitt::stapelSchlusszeilen())
+    for (const QString& zeile : schnitt::stapelSchlusszeilen(verlauf))
         SchreibProtokoll(zeile);
 }

@@ -36,6 +36,16 @@ void Protokollfeld::zeileAnhaengen(const QString& zeile)
     endeZeigen();
 }
 
+void Protokollfeld::zeilenAnhaengen(const QStringList& zeilen)
+{
+    if (zeilen.isEmpty())
+        return;
+    for (const QString& zeile : zeilen)
+        m_zeilen.append(zeile.split(QStringLiteral("\r\n")));
+    appendPlainText(zurAnzeige(zeilen.join(u'\n')));
+    endeZeigen();
+}
+
 void Protokollfeld::endeZeigen()
 {
     // The newest line is always in view, even when the user had scrolled up.

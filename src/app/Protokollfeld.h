@@ -17,6 +17,9 @@ public:
     QString text() const { return m_zeilen.join(QStringLiteral("\r\n")); }
     void setText(const QString& text);
     void zeileAnhaengen(const QString& zeile);
+    // Several lines at once, laid out in one go: as many appends of one line
+    // each, only faster.
+    void zeilenAnhaengen(const QStringList& zeilen);
     const QStringList& zeilen() const { return m_zeilen; }
 
 private:

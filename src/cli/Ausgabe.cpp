@@ -62,8 +62,11 @@ void Ausgabe::schreiben(std::FILE* ziel, const QString& zeile)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), ziel);
 }
 
-void Ausgabe::zeile(const QString& zeile)
+void Ausgabe::zeile(const QString& roh)
 {
+    // One message is one line for whatever reads the output, whatever a
+    // file name holds.
+    const QString zeile = schnitt::meldung::zeilentauglich(roh);
     schreiben(m_aus, zeile);
     if (zeile.startsWith(schnitt::meldung::Fehleranfang)) {
         // Both streams may end up in one place; the log's order comes first.

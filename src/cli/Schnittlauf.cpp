@@ -2,6 +2,7 @@
 
 #include "Ausgabe.h"
 #include "Texte.h"
+#include "config/Dateien.h"
 #include "config/FrameKonfig.h"
 #include "views/Ausschnitt.h"
 #include "views/Bildladen.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 
 namespace cli {
 
@@ -21,7 +23,7 @@ namespace {
 
 QString zeigen(const QString& pfad)
 {
-    return QDir::toNativeSeparators(pfad);
+    return schnitt::meldung::zeilentauglich(QDir::toNativeSeparators(pfad));
 }
 
 // A file or folder without any read bit is refused even where the user could
@@ -47,7 +49,7 @@ std::optional<std::array<FrameRechteck, 4>> rahmenLesen(const QString& pfad, QSt
     QFile datei(pfad);
     if (!lesbar(info) || !datei.open(QIODevice::ReadOnly)) {
         *fehler = text::ConfigNichtLesbar.arg(zeigen(pfad),
-                                              lesbar(info) ? datei.errorString()
+                                              lesbar(info) ? dateien::grund(errno, true)
                                                            : text::GrundKeineLeserechte.toString());
         return std::nullopt;
     }
@@ -187,11 +189,13 @@ std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
     return auftrag;
 }
 
-int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe)
+int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atomic<bool>* halt)
 {
     QString letztedatei;
     bool fehlgeschlagen = false;
-    schnitt::stapelSchneidenIn(
+    schnitt::Stapeloptionen optionen;
+    optionen.halt = halt;
+    const schnitt::Stapelverlauf verlauf = schnitt::stapelSchneidenIn(
         auftrag.bilder, auftrag.schnitte, auftrag.zielOrdner,
         [&](schnitt::Bildschnitt&& ergebnis, int fertig, int gesamt) {
             for (const QString& zeile : schnitt::protokollieren(ergebnis, letztedatei)) {
@@ -199,8 +203,9 @@ int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe)
                 fehlgeschlagen |= zeile.startsWith(schnitt::meldung::Fehleranfang);
             }
             ausgabe.fortschritt(fertig, gesamt);
-        });
-    for (const QString& zeile : schnitt::stapelSchlusszeilen())
+        },
+        optionen);
+    for (const QString& zeile : schnitt::stapelSchlusszeilen(verlauf))
         ausgabe.zeile(zeile);
     return fehlgeschlagen ? 1 : 0;
 }
@@ -209,11 +214,21 @@ int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
 {
     int passen = 0, passenNicht = 0, unlesbar = 0;
     const int gesamt = int(auftrag.bilder.size());
-    for (const schnitt::Stapelbild& bild : auftrag.bilder) {
+    const QList<qsizetype> gleichWie = schnitt::namensgleiche(auftrag.bilder);
+    for (qsizetype i = 0; i < auftrag.bilder.size(); ++i) {
+        const schnitt::Stapelbild& bild = auftrag.bilder[i];
+        const QString name = schnitt::meldung::zeilentauglich(bild.dateiname);
+        if (gleichWie[i] >= 0) {
+            // Such a picture would not be cut at all.
+            ausgabe.zeile(schnitt::namensgleichZeile(bild, auftrag.bilder[gleichWie[i]]));
+            ++passenNicht;
+            ausgabe.fortschritt(passen + passenNicht + unlesbar, gesamt);
+            continue;
+        }
         const schnitt::Bildgroesse g =
             schnitt::groesseLesen(QDir(bild.quellOrdner).filePath(bild.dateiname));
         if (!g.ok()) {
-            ausgabe.zeile(schnitt::meldung::NichtGeladen.arg(bild.dateiname, g.fehler));
+            ausgabe.zeile(schnitt::meldung::NichtGeladen.arg(name, g.fehler));
             ++unlesbar;
         } else {
             const QRect ganz(QPoint(0, 0), g.groesse);
@@ -226,7 +241,7 @@ int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
                     continue;
                 alle = false;
                 ausgabe.zeile(text::PasstNicht.arg(
-                    bild.dateiname, schnitt::richtungsName(s.buchstabe), QString::number(r.left),
+                    name, schnitt::richtungsName(s.buchstabe), QString::number(r.left),
                     QString::number(r.top), QString::number(r.width), QString::number(r.height),
                     QString::number(g.groesse.width()), QString::number(g.groesse.height())));
             }

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <optional>
 
 namespace cli {
@@ -27,11 +28,13 @@ struct Auftrag
 std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler);
 
 // Cuts every picture on the batch engine and writes the window's log lines;
-// returns 0 when every view was saved, 1 otherwise.
-int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe);
+// returns 0 when every view was saved, 1 otherwise. When `halt` turns true,
+// no further picture is started and the lines say how far the batch came.
+int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atomic<bool>* halt = nullptr);
 
 // Reports each cut whose rectangle does not lie wholly inside its picture,
-// by the sizes in the picture headers; returns 0 when all fit, 1 otherwise.
+// by the sizes in the picture headers, and each picture whose views would be
+// named like those of one before it; returns 0 when all fit, 1 otherwise.
 int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe);
 
 } // namespace cli

@@ -8,7 +8,42 @@
 
 #include <QCoreApplication>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
+
+namespace {
+
+// Set by SIGINT or SIGTERM: the batch starts no further picture, finishes
+// those in work and says how far it came. A second signal changes nothing,
+// as the pictures in work take only a moment and must not be left half done.
+std::atomic<bool> halt{false};
+volatile std::sig_atomic_t haltSignal = 0;
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void anhalten(int signal)
+{
+    if (haltSignal == 0)
+        haltSignal = signal;
+    halt.store(true);
+}
+
+void anhaltenBeiSignal()
+{
+#ifdef Q_OS_WIN
+    std::signal(SIGINT, anhalten);
+    std::signal(SIGTERM, anhalten);
+#else
+    struct sigaction aktion = {};
+    aktion.sa_handler = anhalten;
+    sigemptyset(&aktion.sa_mask);
+    aktion.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &aktion, nullptr);
+    sigaction(SIGTERM, &aktion, nullptr);
+#endif
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -32,5 +67,10 @@ int main(int argc, char* argv[])
     const auto auftrag = cli::auftragErstellen(*aufruf, &fehler);
     if (!auftrag)
         return abbrechen(fehler);
-    return aufruf->pruefen ? cli::pruefen(*auftrag, ausgabe) : cli::schneiden(*auftrag, ausgabe);
+    if (aufruf->pruefen)
+        return cli::pruefen(*auftrag, ausgabe);
+    anhaltenBeiSignal();
+    const int code = cli::schneiden(*auftrag, ausgabe, &halt);
+    // As a shell reports a program ended by that signal.
+    return haltSignal != 0 ? 128 + haltSignal : code;
 }

@@ -1,5 +1,6 @@
 #include "Ausschnitt.h"
 
+#include "config/Dateien.h"
 #include "config/Profil.h"
 
 #include "Meldungen.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <cstring>
 #include <new>
@@ -140,28 +140,23 @@ QString speicherortPruefen(const QString& pfad)
 
 // Writes beside the old file and replaces it only once all is written and
 // flushed to the disk, so that neither a failed write nor a crash leaves
-// half a view. `schreiben` fills the file; on failure it returns the reason.
+// half a view. `schreiben` fills the file; on failure it returns false.
 template <typename Schreiben>
 bool sicherSchreiben(const QString& pfad, QString* fehlerzeile, Schreiben schreiben)
 {
     auto scheitern = [&](const QString& grund) {
         if (fehlerzeile)
-            *fehlerzeile = meldung::NichtGeschrieben.arg(QDir::toNativeSeparators(pfad), grund);
+            *fehlerzeile = meldung::NichtGeschrieben.arg(
+                meldung::zeilentauglich(QDir::toNativeSeparators(pfad)), grund);
         return false;
     };
     if (const QString grund = speicherortPruefen(pfad); !grund.isEmpty())
         return scheitern(grund);
 
-    QSaveFile datei(pfad);
-    if (!datei.open(QIODevice::WriteOnly))
-        return scheitern(datei.errorString());
-    if (const QString grund = schreiben(datei); !grund.isNull()) {
-        // Without a commit the half-written file beside the old one is removed.
-        datei.cancelWriting();
-        return scheitern(grund);
-    }
-    if (!datei.commit())
-        return scheitern(datei.errorString());
+    dateien::Zwischendatei datei(pfad);
+    if (!datei.oeffnen() || !schreiben(datei) || !datei.abschliessen())
+        return scheitern(datei.grund().isEmpty() ? meldung::GrundUnbekannt.toString()
+                                                 : datei.grund());
     return true;
 }
 
@@ -224,11 +219,19 @@ QString ausgabeOrdner(const QString& programmOrdner)
     return QDir(programmOrdner).filePath(AusgabeOrdnername.toString());
 }
 
-QString ansichtsDateiname(const QString& dateiname, QChar buchstabe)
+QString ansichtsStamm(const QString& dateiname)
 {
     if (dateiname.size() < Endungslaenge)
         return {};
-    return dateiname.chopped(Endungslaenge) + u'_' + buchstabe + QStringLiteral(".bmp");
+    return dateiname.chopped(Endungslaenge);
+}
+
+QString ansichtsDateiname(const QString& dateiname, QChar buchstabe)
+{
+    const QString stamm = ansichtsStamm(dateiname);
+    if (stamm.isNull())
+        return {};
+    return stamm + u'_' + buchstabe + QStringLiteral(".bmp");
 }
 
 bool buchstabeZulaessig(QChar buchstabe)
@@ -253,19 +256,17 @@ bool ausgabeOrdnerAnlegen(const QString& ordner, QString* grund)
     const QFileInfo info(ordner);
     if (info.isDir())
         return true;
-    QStringView warum;
+    QString warum;
     if (info.exists())
-        warum = meldung::GrundDateiImWeg;
+        warum = meldung::GrundDateiImWeg.toString();
     else if (profildatei::schreibgeschuetzt(info.absolutePath()))
         // Checked by its mode bits, so that an administrator does not write
         // into a folder the user has made read-only either.
-        warum = meldung::GrundOrdnerSchreibgeschuetzt;
-    else if (!QDir().mkpath(ordner))
-        warum = meldung::GrundOrdnerNichtAngelegt;
-    else
+        warum = meldung::GrundOrdnerSchreibgeschuetzt.toString();
+    else if (dateien::ordnerAnlegen(ordner, &warum))
         return true;
     if (grund)
-        *grund = warum.toString();
+        *grund = warum;
     return false;
 }
 
@@ -315,22 +316,18 @@ QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const FrameRecht
 
 bool bmpSpeichern(const QByteArray& bmp, const QString& pfad, QString* fehlerzeile)
 {
-    return sicherSchreiben(pfad, fehlerzeile, [&bmp](QFileDevice& datei) {
-        return datei.write(bmp) == bmp.size() ? QString() : datei.errorString();
-    });
+    return sicherSchreiben(pfad, fehlerzeile,
+                           [&bmp](dateien::Zwischendatei& datei) { return datei.schreiben(bmp); });
 }
 
 bool ansichtSpeichern(const QImage& ansicht, const QString& pfad, QString* fehlerzeile)
 {
-    return sicherSchreiben(pfad, fehlerzeile, [&ansicht](QFileDevice& datei) {
+    return sicherSchreiben(pfad, fehlerzeile, [&ansicht](dateien::Zwischendatei& datei) {
         const QImage rgb888 = ansicht.convertToFormat(QImage::Format_RGB888);
         if (const QByteArray bmp = alsBmp(rgb888); !bmp.isNull())
-            return datei.write(bmp) == bmp.size() ? QString() : datei.errorString();
-        QImageWriter schreiber(&datei, "bmp");
-        if (schreiber.write(rgb888))
-            return QString();
-        return datei.error() != QFileDevice::NoError ? datei.errorString()
-                                                     : schreiber.errorString();
+            return datei.schreiben(bmp);
+        // Too large for one buffer: Qt's writer streams it.
+        return QImageWriter(datei.geraet(), "bmp").write(rgb888);
     });
 }
 

@@ -33,9 +33,13 @@ QString ausgabeOrdner(const QString& programmOrdner);
 // A listed picture's dot and three-letter ending, which the view's name drops.
 inline constexpr qsizetype Endungslaenge = 4;
 
-// The source name less its last four characters, "_", the letter as passed,
-// ".bmp" (szene1.jpg, 'V' → szene1_V.bmp). Null when the name is shorter than
-// four characters.
+// What a view's name starts with: the source name less its last four
+// characters (szene1.jpg → szene1). Null when the name is shorter than four
+// characters.
+QString ansichtsStamm(const QString& dateiname);
+
+// The stem, "_", the letter as passed, ".bmp" (szene1.jpg, 'V' →
+// szene1_V.bmp). Null when the name is shorter than four characters.
 QString ansichtsDateiname(const QString& dateiname, QChar buchstabe);
 
 // Whether the letter can stand in a file name: letters and digits only, so

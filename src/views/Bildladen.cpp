@@ -2,12 +2,14 @@
 
 #include "JpegBereich.h"
 #include "Meldungen.h"
+#include "config/Dateien.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <cerrno>
 #include <cstring>
 #include <optional>
 
@@ -228,17 +230,9 @@ public:
             m_fehler = meldung::GrundKeineDatei.toString();
             return;
         }
-        QFile datei(pfad);
-        if (!datei.open(QIODevice::ReadOnly)) {
-            m_fehler = datei.errorString();
+        m_inhalt = dateien::lesen(pfad, &m_fehler);
+        if (m_inhalt.isNull())
             return;
-        }
-        m_inhalt = datei.readAll();
-        if (datei.error() != QFileDevice::NoError) {
-            m_fehler = datei.errorString();
-            return;
-        }
-        datei.close();
         if (m_inhalt.isEmpty()) {
             m_fehler = meldung::GrundLeer.toString();
             return;
@@ -450,7 +444,8 @@ Bildgroesse groesseLesen(const QString& pfad)
     else if (!info.isFile())
         ergebnis.fehler = meldung::GrundKeineDatei.toString();
     else if (!datei.open(QIODevice::ReadOnly))
-        ergebnis.fehler = datei.errorString();
+        // Qt's reason is English; the system's own is told in German.
+        ergebnis.fehler = dateien::grund(errno, true);
     else if (datei.size() == 0)
         ergebnis.fehler = meldung::GrundLeer.toString();
     if (!ergebnis.ok())

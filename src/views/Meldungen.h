@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 // The German texts that cutting writes into the activity log. Placeholders are
@@ -10,6 +11,9 @@ namespace schnitt::meldung {
 inline constexpr QStringView Trennlinie = u"====================";             // 20 signs
 inline constexpr QStringView Schlusslinie = u"=============================="; // 30 signs
 inline constexpr QStringView Fertig = u"Fertig!";
+// In place of "Fertig!" when the batch was stopped. %1 pictures handed over,
+// %2 all of the batch.
+inline constexpr QStringView Abgebrochen = u"Abgebrochen nach %1 von %2 Bildern.";
 // Follows the file name directly, without a blank.
 inline constexpr QStringView Ueberschrift = u"%1:";
 
@@ -26,6 +30,11 @@ inline constexpr QStringView NameZuKurz =
 // %1 source file name, %2 output folder, %3 reason.
 inline constexpr QStringView OrdnerNichtAngelegt =
     u"Error: %1 nicht ausgeschnitten, Ordner '%2' konnte nicht angelegt werden: %3";
+
+// In place of a picture whose views would have replaced those of a picture
+// before it in the same batch. %1 that picture, %2 the one before.
+inline constexpr QStringView NameGleich =
+    u"Error: %1 nicht ausgeschnitten: seine Ansichten hießen wie die von %2";
 
 // One line for a single view. %1 source file name, %2 direction, %3 width,
 // %4 height.
@@ -56,6 +65,17 @@ inline constexpr QStringView GrundDateiSchreibgeschuetzt = u"die Datei ist schre
 inline constexpr QStringView GrundOrdnerSchreibgeschuetzt = u"der Ordner ist schreibgeschützt";
 inline constexpr QStringView GrundOrdnerImWeg = u"an ihrer Stelle steht ein Ordner";
 inline constexpr QStringView GrundDateiImWeg = u"an seiner Stelle steht eine Datei";
-inline constexpr QStringView GrundOrdnerNichtAngelegt = u"das Dateisystem hat es abgelehnt";
+
+// A file name as it may stand in a log line: each control character (a line
+// break among them) shown as '?', so that one message stays one line.
+inline QString zeilentauglich(QString name)
+{
+    for (QChar& c : name) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = u'?';
+    }
+    return name;
+}
 
 } // namespace schnitt::meldung

@@ -51,12 +51,13 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
     ergebnis.dateiname = dateiname;
     if (schnitte.isEmpty())
         return ergebnis;
+    const QString anzeige = meldung::zeilentauglich(dateiname);
 
     const qsizetype trenner = dateiname.lastIndexOf(u'/');
     const QString name = dateiname.mid(trenner + 1);
     // Checked before decoding: without a base name no view can be saved.
-    if (name.size() < Endungslaenge) {
-        ergebnis.fehler = meldung::NameZuKurz.arg(dateiname);
+    if (ansichtsStamm(name).isNull()) {
+        ergebnis.fehler = meldung::NameZuKurz.arg(anzeige);
         return ergebnis;
     }
     const QString ordner =
@@ -64,7 +65,7 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
     QString grund;
     if (!ausgabeOrdnerAnlegen(ordner, &grund)) {
         ergebnis.fehler =
-            meldung::OrdnerNichtAngelegt.arg(dateiname, QDir::toNativeSeparators(ordner), grund);
+            meldung::OrdnerNichtAngelegt.arg(anzeige, QDir::toNativeSeparators(ordner), grund);
         return ergebnis;
     }
     const QString quellpfad = QDir(quellOrdner).filePath(dateiname);
@@ -75,7 +76,7 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
     else
         geladen = bildLaden(quellpfad);
     if (!geladen.ok()) {
-        ergebnis.fehler = meldung::NichtGeladen.arg(dateiname, geladen.fehler);
+        ergebnis.fehler = meldung::NichtGeladen.arg(anzeige, geladen.fehler);
         return ergebnis;
     }
     ergebnis.bild = std::move(geladen.bild);
@@ -85,13 +86,13 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
     for (const Schnitt& s : schnitte) {
         const FrameRechteck& r = s.rechteck;
         if (!buchstabeZulaessig(s.buchstabe)) {
-            ergebnis.zeilen.append(meldung::BuchstabeUngueltig.arg(dateiname, s.buchstabe));
+            ergebnis.zeilen.append(meldung::BuchstabeUngueltig.arg(anzeige, s.buchstabe));
             continue;
         }
         if (r.width <= 0 || r.height <= 0) {
-            ergebnis.zeilen.append(
-                meldung::RahmenUngueltig.arg(dateiname, richtungsName(s.buchstabe),
-                                             QString::number(r.width), QString::number(r.height)));
+            ergebnis.zeilen.append(meldung::RahmenUngueltig.arg(anzeige, richtungsName(s.buchstabe),
+                                                                QString::number(r.width),
+                                                                QString::number(r.height)));
             continue;
         }
         const QString pfad = QDir(ordner).filePath(ansichtsDateiname(name, s.buchstabe));
@@ -108,7 +109,7 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
             const QImage ansicht = ausschneiden(ergebnis.bild, ergebnis.ursprung, r);
             if (ansicht.isNull()) {
                 ergebnis.zeilen.append(
-                    meldung::KeinSpeicher.arg(dateiname, richtungsName(s.buchstabe),
+                    meldung::KeinSpeicher.arg(anzeige, richtungsName(s.buchstabe),
                                               QString::number(r.width), QString::number(r.height)));
                 continue;
             }
@@ -133,7 +134,7 @@ QStringList protokollieren(const Bildschnitt& schnitt, QString& letztedatei)
     QStringList zeilen;
     if (schnitt.dateiname.compare(letztedatei, Qt::CaseInsensitive) != 0) {
         zeilen.append(meldung::Trennlinie.toString());
-        zeilen.append(meldung::Ueberschrift.arg(schnitt.dateiname));
+        zeilen.append(meldung::Ueberschrift.arg(meldung::zeilentauglich(schnitt.dateiname)));
     }
     zeilen += schnitt.zeilen;
     letztedatei = schnitt.dateiname;
@@ -166,12 +167,6 @@ QStringList bilderFuerStapel(const QString& ordner)
         QDir(ordner).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     namen.removeIf([](const QString& name) { return !istBilddatei(name); });
     return namen;
-}
-
-QStringList stapelSchlusszeilen()
-{
-    return {meldung::Trennlinie.toString(), meldung::Fertig.toString(),
-            meldung::Schlusslinie.toString()};
 }
 
 } // namespace schnitt

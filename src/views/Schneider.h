@@ -93,7 +93,4 @@ bool istBilddatei(const QString& dateiname);
 // The names of the pictures directly in `ordner` (no subfolders), by name.
 QStringList bilderFuerStapel(const QString& ordner);
 
-// The lines that close a batch.
-QStringList stapelSchlusszeilen();
-
 } // namespace schnitt

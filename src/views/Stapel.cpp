@@ -2,16 +2,21 @@
 
 #include "Ausschnitt.h"
 #include "Bildladen.h"
+#include "Meldungen.h"
 #include "Speicherbudget.h"
+#include "config/Dateien.h"
 
 #include <QAbstractEventDispatcher>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QHash>
 #include <QObject>
 #include <QSemaphore>
+#include <QSet>
 #include <QThread>
 #include <QThreadPool>
 
-#include <atomic>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -21,13 +26,15 @@ namespace schnitt {
 namespace {
 
 // Two pictures of one batch write the same view files exactly when their
-// base names, folder part included, are equal; the file system may ignore
-// case, so case is ignored here too.
+// stems, folder part included, are equal; the file system may ignore case,
+// so case is ignored here too. Null for a picture that writes nothing.
 QString stammSchluessel(const QString& dateiname)
 {
-    if (dateiname.size() - dateiname.lastIndexOf(u'/') - 1 < Endungslaenge)
-        return {}; // such a picture writes nothing
-    return dateiname.chopped(Endungslaenge).toCaseFolded();
+    const qsizetype trenner = dateiname.lastIndexOf(u'/');
+    const QString stamm = ansichtsStamm(dateiname.mid(trenner + 1));
+    if (stamm.isNull())
+        return {};
+    return (dateiname.left(trenner + 1) + stamm).toCaseFolded();
 }
 
 // One picture in flight. The worker fills the result, then sets `fertig`,
@@ -40,13 +47,55 @@ struct Fach
     std::atomic<bool> fertig{false};
 };
 
-struct Auftrag
+// Temporary files of a killed run in the folders this batch writes into.
+void resteEntfernen(const QList<Stapelbild>& bilder, const QString& zielOrdner)
 {
-    std::shared_ptr<Fach> fach;
-    QString stamm;
-};
+    QSet<QString> ordner;
+    for (const Stapelbild& b : bilder) {
+        const qsizetype trenner = b.dateiname.lastIndexOf(u'/');
+        ordner.insert(trenner < 0 ? QString() : b.dateiname.left(trenner));
+    }
+    for (const QString& teil : ordner) {
+        const QString pfad = teil.isEmpty() ? zielOrdner : QDir(zielOrdner).filePath(teil);
+        if (QFileInfo(pfad).isDir())
+            dateien::zwischendateienEntfernen(pfad);
+    }
+}
 
 } // namespace
+
+QList<qsizetype> namensgleiche(const QList<Stapelbild>& bilder)
+{
+    QList<qsizetype> erster(bilder.size(), -1);
+    QHash<QString, qsizetype> gesehen;
+    gesehen.reserve(bilder.size());
+    for (qsizetype i = 0; i < bilder.size(); ++i) {
+        const QString schluessel = stammSchluessel(bilder[i].dateiname);
+        if (schluessel.isNull())
+            continue;
+        const auto it = gesehen.constFind(schluessel);
+        if (it != gesehen.cend())
+            erster[i] = *it;
+        else
+            gesehen.insert(schluessel, i);
+    }
+    return erster;
+}
+
+QString namensgleichZeile(const Stapelbild& spaeter, const Stapelbild& frueher)
+{
+    return meldung::NameGleich.arg(meldung::zeilentauglich(spaeter.dateiname),
+                                   meldung::zeilentauglich(frueher.dateiname));
+}
+
+QStringList stapelSchlusszeilen(const Stapelverlauf& verlauf)
+{
+    const QString mitte = verlauf.abgebrochen
+                              ? meldung::Abgebrochen.arg(QString::number(verlauf.fertig),
+                                                         QString::number(verlauf.gesamt))
+                              : meldung::Fertig.toString();
+    return {meldung::Trennlinie.toString(), mitte, meldung::Schlusslinie.toString()};
+}
 
 int stapelArbeiter()
 {
@@ -60,25 +109,35 @@ int stapelFenster()
     return 2 * stapelArbeiter();
 }
 
-void stapelSchneiden(
-    const QString& quellOrdner, const QStringList& dateien, const QList<Schnitt>& schnitte,
-    const QString& programmOrdner,
-    const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm)
+Stapelverlauf
+stapelSchneiden(const QString& quellOrdner, const QStringList& dateien,
+                const QList<Schnitt>& schnitte, const QString& programmOrdner,
+                const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm,
+                const Stapeloptionen& optionen)
 {
     QList<Stapelbild> bilder;
     bilder.reserve(dateien.size());
     for (const QString& name : dateien)
         bilder.append({quellOrdner, name});
-    stapelSchneidenIn(bilder, schnitte, ausgabeOrdner(programmOrdner), nimm);
+    return stapelSchneidenIn(bilder, schnitte, ausgabeOrdner(programmOrdner), nimm, optionen);
 }
 
-void stapelSchneidenIn(
-    const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitte, const QString& zielOrdner,
-    const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm)
+Stapelverlauf
+stapelSchneidenIn(const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitte,
+                  const QString& zielOrdner,
+                  const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm,
+                  const Stapeloptionen& optionen)
 {
-    const int gesamt = int(bilder.size());
-    if (gesamt == 0)
-        return;
+    Stapelverlauf verlauf;
+    verlauf.gesamt = int(bilder.size());
+    if (verlauf.gesamt == 0)
+        return verlauf;
+    if (!schnitte.isEmpty())
+        resteEntfernen(bilder, zielOrdner);
+    const QList<qsizetype> gleichWie = namensgleiche(bilder);
+    auto angehalten = [&optionen] {
+        return optionen.halt && optionen.halt->load(std::memory_order_acquire);
+    };
 
     // Workers wake the waiting thread by posting to this object. It is
     // declared before the pool, so that the pool's destructor, which waits
@@ -92,21 +151,20 @@ void stapelSchneidenIn(
     pool.setMaxThreadCount(stapelArbeiter());
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
 
-    std::deque<Auftrag> laufend; // in the order of `dateien`
+    std::deque<std::shared_ptr<Fach>> laufend; // in the order of `bilder`
     int naechster = 0;
-    int fertig = 0;
 
-    auto stammInArbeit = [&laufend](const QString& stamm) {
-        if (stamm.isEmpty())
-            return false;
-        for (const Auftrag& a : laufend) {
-            if (a.stamm == stamm && !a.fach->fertig.load(std::memory_order_acquire))
-                return true;
-        }
-        return false;
-    };
-    auto starten = [&](const Stapelbild& bild) {
+    auto starten = [&](qsizetype i) {
         auto fach = std::make_shared<Fach>();
+        if (gleichWie[i] >= 0) {
+            // Its views would replace those of the earlier picture.
+            fach->ergebnis.dateiname = bilder[i].dateiname;
+            fach->ergebnis.fehler = namensgleichZeile(bilder[i], bilder[gleichWie[i]]);
+            fach->fertig.store(true, std::memory_order_release);
+            laufend.push_back(std::move(fach));
+            return;
+        }
+        const Stapelbild bild = bilder[i];
         pool.start([fach, bild, schnitte, zielOrdner, &wecker, &gemeldet, &budget] {
             try {
                 fach->ergebnis = bildSchneidenIn(bild.quellOrdner, bild.dateiname, schnitte,
@@ -121,29 +179,32 @@ void stapelSchneidenIn(
             QMetaObject::invokeMethod(
                 &wecker, [] {}, Qt::QueuedConnection);
         });
-        laufend.push_back({std::move(fach), stammSchluessel(bild.dateiname)});
+        laufend.push_back(std::move(fach));
     };
 
-    while (fertig < gesamt) {
-        while (naechster < gesamt && int(laufend.size()) < stapelFenster() &&
-               !stammInArbeit(stammSchluessel(bilder[naechster].dateiname)))
-            starten(bilder[naechster++]);
+    for (;;) {
+        while (naechster < verlauf.gesamt && int(laufend.size()) < stapelFenster() && !angehalten())
+            starten(naechster++);
 
-        if (!laufend.empty() && laufend.front().fach->fertig.load(std::memory_order_acquire)) {
-            const std::shared_ptr<Fach> fach = std::move(laufend.front().fach);
+        if (!laufend.empty() && laufend.front()->fertig.load(std::memory_order_acquire)) {
+            const std::shared_ptr<Fach> fach = std::move(laufend.front());
             laufend.pop_front();
             if (fach->ausnahme)
                 std::rethrow_exception(fach->ausnahme);
-            nimm(std::move(fach->ergebnis), ++fertig, gesamt);
+            nimm(std::move(fach->ergebnis), ++verlauf.fertig, verlauf.gesamt);
             continue;
+        }
+        if (laufend.empty()) {
+            // Asked to stop while pictures were in work, even the last ones.
+            verlauf.abgebrochen = angehalten();
+            return verlauf;
         }
 
         if (dispatcher) {
             // Returns as soon as any event arrives; a worker that finished
             // between the check above and this call has already posted its
             // wake-up, so none is missed.
-            dispatcher->processEvents(QEventLoop::ExcludeUserInputEvents |
-                                      QEventLoop::WaitForMoreEvents);
+            dispatcher->processEvents(optionen.ereignisse | QEventLoop::WaitForMoreEvents);
         } else {
             // A thread without an event loop has nothing to keep turning.
             // A release left over from a picture already handed over only

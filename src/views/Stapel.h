@@ -2,10 +2,12 @@
 
 #include "Schneider.h"
 
+#include <QEventLoop>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 
 namespace schnitt {
@@ -19,6 +21,41 @@ int stapelArbeiter();
 // folder size.
 int stapelFenster();
 
+// What a batch did.
+struct Stapelverlauf
+{
+    int fertig = 0; // pictures handed over
+    int gesamt = 0;
+    bool abgebrochen = false; // asked to stop before the last picture was handed over
+};
+
+struct Stapeloptionen
+{
+    // When it turns true (from any thread, an event handler or a signal
+    // handler), no further picture is started; the pictures in work are
+    // finished and handed over as usual.
+    const std::atomic<bool>* halt = nullptr;
+    // What the calling thread's event loop handles while the batch waits for
+    // its workers. By default a window repaints but takes no user input.
+    QEventLoop::ProcessEventsFlags ereignisse = QEventLoop::ExcludeUserInputEvents;
+};
+
+// One picture of a batch.
+struct Stapelbild
+{
+    QString quellOrdner;
+    QString dateiname; // as for bildSchneidenIn, possibly with a folder part
+};
+
+// For each picture of `bilder`, the index of the first picture before it
+// whose views would be written to the same files (their names equal without
+// regard to case, as the output folder may compare them), or -1.
+QList<qsizetype> namensgleiche(const QList<Stapelbild>& bilder);
+
+// The error line that stands in place of picture `spaeter`, whose views would
+// be named like those of `frueher`.
+QString namensgleichZeile(const Stapelbild& spaeter, const Stapelbild& frueher);
+
 // Cuts the pictures `dateien` (bare names in `quellOrdner`) with the cuts
 // `schnitte` on a thread pool, at most stapelFenster() pictures decoded or in
 // flight at once, and hands each result to `nimm` ON THE CALLING THREAD,
@@ -26,30 +63,27 @@ int stapelFenster();
 // `letztedatei` bookkeeping (protokollieren) come out exactly as in a
 // sequential run. A JPEG is decoded only as far as the cuts reach
 // (Dekodierung::nurBenoetigt): `bild` may be a part, `vollGroesse` is the
-// picture's size. A picture is not started while an earlier one with the same
-// base name (compared without regard to case) is still being cut, so that the
-// later one's views replace the earlier one's as they would one after the
-// other. While it waits for workers the calling thread's event loop turns for
-// paint and timer events only (QEventLoop::ExcludeUserInputEvents): a window
-// repaints but takes no user input. `fertig` counts the pictures handed over
-// so far (1 … gesamt).
-void stapelSchneiden(
-    const QString& quellOrdner, const QStringList& dateien, const QList<Schnitt>& schnitte,
-    const QString& programmOrdner,
-    const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm);
-
-// One picture of a batch that reads from several folders.
-struct Stapelbild
-{
-    QString quellOrdner;
-    QString dateiname; // as for bildSchneidenIn, possibly with a folder part
-};
+// picture's size. A picture whose views would replace those of an earlier
+// one (namensgleiche) is not cut; its result carries the error line
+// instead. Before the first picture, temporary files that a killed run left
+// in the output folders are removed. `fertig` counts the pictures handed
+// over so far (1 … gesamt).
+Stapelverlauf
+stapelSchneiden(const QString& quellOrdner, const QStringList& dateien,
+                const QList<Schnitt>& schnitte, const QString& programmOrdner,
+                const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm,
+                const Stapeloptionen& optionen = {});
 
 // The same for pictures from any folders, in the order of `bilder`, with
-// the views in `zielOrdner` as bildSchneidenIn puts them. Pictures whose
-// views would land on the same files wait for each other as above.
-void stapelSchneidenIn(
-    const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitte, const QString& zielOrdner,
-    const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm);
+// the views in `zielOrdner` as bildSchneidenIn puts them.
+Stapelverlauf
+stapelSchneidenIn(const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitte,
+                  const QString& zielOrdner,
+                  const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm,
+                  const Stapeloptionen& optionen = {});
+
+// The lines that close a batch: "Fertig!" between its rules, or, for a
+// stopped one, how far it came.
+QStringList stapelSchlusszeilen(const Stapelverlauf& verlauf);
 
 } // namespace schnitt

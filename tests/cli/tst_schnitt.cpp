@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 using testbilder::kodieren;
 
 namespace {
@@ -86,7 +88,7 @@ private slots:
         bild(u"bilder/c.jpg"_qs, 250, 180, "JPEG", 3);
         bild(u"bilder/d.png"_qs, 200, 200, "PNG");
         testbilder::schreiben(pfad(u"bilder"_qs), u"kaputt.jpg"_qs, "kein Bild");
-        // The same base name as a.jpg: its views must not be a.jpg's.
+        // The same stem as a.jpg and before it by name: a.jpg is not cut.
         bild(u"bilder/a.bmp"_qs, 300, 200, "BMP", 4);
 
         Form1 form(pfad(u"prog"_qs), QUrl());
@@ -102,7 +104,9 @@ private slots:
         QCOMPARE(e.code, 1);
         QCOMPARE(e.aus, protokollZeilen(form).mid(vorher));
         QCOMPARE(e.fehler, e.aus.filter(QRegularExpression(u"^Error: "_qs)));
-        QCOMPARE(e.fehler.size(), 1);
+        QCOMPARE(e.fehler.size(), 2);
+        QCOMPARE(e.fehler.first(),
+                 u"Error: a.jpg nicht ausgeschnitten: seine Ansichten hießen wie die von a.bmp"_qs);
         QCOMPARE(testbilder::ordnerUnterschied(pfad(u"aus"_qs), pfad(u"prog/ausgeschnitten"_qs)),
                  QString());
     }
@@ -151,6 +155,11 @@ private slots:
         QTest::newRow("genau bis zum Rand")
             << config + QStringList{"--richtungen=vr", "gross.bmp"} << 0
             << QStringList{"Geprüft: 1 Bilder, 1 passen, 0 passen nicht, 0 nicht lesbar"};
+        QTest::newRow("namensgleich")
+            << config + QStringList{"--richtungen=vr", "gross.bmp", "Gross.jpg"} << 1
+            << QStringList{"Error: Gross.jpg nicht ausgeschnitten: seine Ansichten hießen wie "
+                           "die von gross.bmp",
+                           "Geprüft: 2 Bilder, 1 passen, 1 passen nicht, 0 nicht lesbar"};
         QTest::newRow("Ränder und Unlesbares")
             << config + QStringList{"gross.bmp", "klein.jpg", "kaputt.gif"} << 1
             << QStringList{"gross.bmp: Rahmen Links (Left 5, Top 3, Width 41, Height 300) liegt "
@@ -176,12 +185,107 @@ private slots:
         QFETCH(QStringList, aus);
         bild(u"gross.bmp"_qs, 250, 180);
         bild(u"klein.jpg"_qs, 182, 302, "JPEG");
+        bild(u"Gross.jpg"_qs, 250, 180, "JPEG");
         testbilder::schreiben(m_tmp->path(), u"kaputt.gif"_qs, "GIF89a");
         const Ergebnis e = starten(argumente);
         QCOMPARE(e.code, code);
         QCOMPARE(e.aus, aus);
         QCOMPARE(e.fehler, aus.filter(QRegularExpression(u"^Error: "_qs)));
         QVERIFY(!QFile::exists(pfad(u"ausgeschnitten"_qs)));
+    }
+
+    void anhalten_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("code");
+        QTest::newRow("SIGINT") << int(SIGINT) << 130;
+        QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+    }
+    void anhalten()
+    {
+        QFETCH(int, signal);
+        QFETCH(int, code);
+        const QByteArray inhalt = kodieren(testbilder::fotoaehnlich(1140, 855, 1), "BMP");
+        for (int i = 0; i < 150; ++i)
+            testbilder::schreiben(pfad(u"b"_qs),
+                                  QStringLiteral("s%1.bmp").arg(i, 3, 10, QChar(u'0')), inhalt);
+        // Left by a run that was killed an hour ago: the next batch removes it.
+        const QString rest = testbilder::schreiben(
+            pfad(u"aus"_qs), u".sichtwerk-1-00000000-00000000.teil"_qs, "halb");
+        QFile f(rest);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-7200),
+                              QFileDevice::FileModificationTime));
+        f.close();
+
+        QProcess p;
+        p.setWorkingDirectory(m_tmp->path());
+        p.start(QStringLiteral(SICHTWERK_SCHNITT),
+                {"--config", "prog/config.ini", "--richtungen", "V", "--ausgabe", "aus", "b"});
+        QVERIFY(
+            QTest::qWaitFor([&] { return testbilder::inhalt(pfad(u"aus"_qs)).size() > 3; }, 20000));
+        ::kill(pid_t(p.processId()), signal);
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), code);
+        const QStringList aus = zeilen(p.readAllStandardOutput());
+        const QStringList dateien = testbilder::inhalt(pfad(u"aus"_qs));
+        const int n = int(aus.filter(u".bmp:"_qs).size());
+        QVERIFY2(n > 0 && n < 150, qPrintable(QString::number(n)));
+        QCOMPARE(aus.mid(aus.size() - 3),
+                 (QStringList{QString(20, u'='),
+                              QStringLiteral("Abgebrochen nach %1 von 150 Bildern.").arg(n),
+                              QString(30, u'=')}));
+        // No temporary file, and every view that is there is whole.
+        QCOMPARE(dateien.size(), n);
+        for (const QString& d : dateien)
+            QCOMPARE(QImage(pfad(u"aus/"_qs + d)).size(), QSize(250, 180));
+    }
+
+    void vollerDatentraeger()
+    {
+        // A small file system of its own, mounted where that is allowed.
+        if (QProcess::execute(u"unshare"_qs, {"-rm", "true"}) != 0)
+            QSKIP("unshare -rm is not allowed here: no tmpfs for the full-disk case");
+        for (int i = 0; i < 12; ++i)
+            bild(QStringLiteral("b/s%1.bmp").arg(i, 2, 10, QChar(u'0')), 250, 180);
+        QVERIFY(QDir().mkpath(pfad(u"voll"_qs)));
+        QProcess p;
+        p.setWorkingDirectory(m_tmp->path());
+        p.start(u"unshare"_qs,
+                {"-rm", "sh", "-c",
+                 "mount -t tmpfs -o size=300k none voll && \"$0\" --config prog/config.ini "
+                 "--richtungen V --ausgabe voll b; rc=$?; cd voll && ls -a; wc -c *.bmp; exit $rc",
+                 QStringLiteral(SICHTWERK_SCHNITT)});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        const QStringList aus = zeilen(p.readAllStandardOutput());
+        const QStringList voll = aus.filter(u"konnte nicht geschrieben werden"_qs);
+        QVERIFY(!voll.isEmpty());
+        QVERIFY(voll.first().endsWith(u": auf dem Datenträger ist kein Platz mehr"_qs));
+        // Each view on the full disk is whole (250 × 180 at 24 bits: 135414
+        // bytes); nothing half written, no temporary file.
+        QCOMPARE(aus.filter(u".teil"_qs), QStringList());
+        const QStringList groessen = aus.filter(QRegularExpression(u"^ *\\d+ s\\d\\d_V.bmp$"_qs));
+        QCOMPARE(groessen.size(), 12 - voll.size());
+        for (const QString& g : groessen)
+            QVERIFY2(g.trimmed().startsWith(u"135414 "_qs), qPrintable(g));
+    }
+
+    void zeilenumbruchImNamen()
+    {
+        bild(u"b/zwei\nzeilen.bmp"_qs, 250, 180);
+        testbilder::schreiben(pfad(u"b"_qs), u"kaputt\r.jpg"_qs, "kein Bild");
+        const Ergebnis e =
+            starten({"--config", "prog/config.ini", "--richtungen", "R", "--ausgabe", "aus", "b"});
+        QCOMPARE(e.code, 1);
+        QCOMPARE(
+            e.aus,
+            (QStringList{"Error: kaputt?.jpg konnte nicht geladen werden: die Datei ist kein BMP-, "
+                         "JPEG- oder GIF-Bild",
+                         QString(20, u'='), "zwei?zeilen.bmp:", "Bild RECHTS erstellt",
+                         QString(20, u'='), "Fertig!", QString(30, u'=')}));
+        // The view keeps the name's own characters.
+        QCOMPARE(testbilder::inhalt(pfad(u"aus"_qs)), QStringList{u"zwei\nzeilen_R.bmp"_qs});
     }
 
     void falscherAufruf_data()

@@ -185,6 +185,8 @@ private slots:
         const QImage b = testbilder::fotoaehnlich(1140, 855, 4);
         bild(u"a.gif"_qs, testbilder::testdatei(u"szene.gif"_qs));
         bild(u"b.BMP"_qs, testbilder::kodieren(b, "BMP"));
+        // Its views would replace those of b.BMP: refused in its place.
+        bild(u"b.gif"_qs, testbilder::testdatei(u"szene.gif"_qs));
         // Last, so the full-size box must take its whole size, though the
         // batch decodes it only as far as the rectangles reach.
         bild(u"c.jpg"_qs, testbilder::kodieren(testbilder::fotoaehnlich(2000, 1500, 1), "JPEG"));
@@ -206,6 +208,8 @@ private slots:
         for (const char* name : {"a.gif", "b.BMP", "c.jpg"})
             erwartet << R20 << QLatin1String(name) + u":"_qs << u"Bild LINKS erstellt"_qs
                      << u"Bild VORWÄRTS erstellt"_qs;
+        erwartet.insert(8, u"Error: b.gif nicht ausgeschnitten: seine Ansichten hießen wie die "
+                           u"von b.BMP"_qs);
         erwartet << R20 << u"Fertig!"_qs << R30;
         QCOMPARE(protokollZeilen(form).mid(vorher), erwartet);
         QCOMPARE(testbilder::inhalt(ausgabe()),
@@ -266,6 +270,66 @@ private slots:
         QCOMPARE(protokollZeilen(form).last(), u"weg.jpgexistiert nicht"_qs);
         QCOMPARE(form.letztedatei, u"vorher.jpg"_qs);
         QVERIFY(!QFileInfo::exists(ausgabe()));
+    }
+
+    void stapelAnhalten()
+    {
+        // Escape through the window system while the batch runs: no further
+        // picture is started; a key other than Escape waits for the end.
+        const QByteArray inhalt =
+            testbilder::kodieren(testbilder::fotoaehnlich(1140, 855, 3), "BMP");
+        for (int i = 0; i < 80; ++i)
+            bild(QStringLiteral("s%1.bmp").arg(i, 2, 10, QChar(u'0')), inhalt);
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        ankreuzen(form, "Check1");
+        auto* fortschritt = form.findChild<QWidget*>(u"Fortschritt"_qs);
+        QString anzeige;
+        const auto verbindung = QObject::connect(
+            form.findChild<QPlainTextEdit*>(u"Text1"_qs), &QPlainTextEdit::textChanged, &form, [&] {
+                if (!anzeige.isEmpty() || !fortschritt->isVisible())
+                    return;
+                anzeige = fortschritt->property("text").toString();
+                QTest::keyClick(form.windowHandle(), Qt::Key_H);
+                QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
+            });
+        const qsizetype vorher = protokollZeilen(form).size();
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+        QObject::disconnect(verbindung);
+        QVERIFY2(anzeige.contains(u"Esc hält an"), qPrintable(anzeige));
+
+        const QStringList zeilen = protokollZeilen(form).mid(vorher);
+        const int n = int(zeilen.filter(QRegularExpression(u"^s\\d\\d\\.bmp:$"_qs)).size());
+        QVERIFY2(n > 0 && n < 80, qPrintable(QString::number(n)));
+        QCOMPARE(
+            zeilen.mid(zeilen.size() - 3),
+            (QStringList{R20, QStringLiteral("Abgebrochen nach %1 von 80 Bildern.").arg(n), R30}));
+        // Each picture handed over has its whole view, and nothing else is there.
+        const QStringList dateien = testbilder::inhalt(ausgabe());
+        QCOMPARE(dateien.size(), n);
+        for (const QString& d : dateien)
+            QCOMPARE(QImage(ausgabe(d)).size(), Links.size());
+        // H came during the batch and shows the frames only now.
+        QVERIFY(rahmen(form, 2)->isHidden());
+        QTRY_VERIFY(!rahmen(form, 2)->isHidden());
+    }
+
+    void schreibfehlerMitGrund()
+    {
+        // 254 bytes are a valid name; its view's name, two longer, is not.
+        const QString name = QString(125, u'ä') + u".bmp"_qs;
+        bild(name, 120, 90);
+        bild(u"b.bmp"_qs, 120, 90);
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        ankreuzen(form, "Check1");
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+        QVERIFY(protokollZeilen(form).contains(
+            u"Error: Datei '"_qs + ausgabe(QString(125, u'ä') + u"_L.bmp"_qs) +
+            u"' konnte nicht geschrieben werden: der Name ist zu lang"_qs));
+        QCOMPARE(testbilder::inhalt(ausgabe()), QStringList{u"b_L.bmp"_qs});
     }
 
     void uebergabeWartetAufDenStapel()
