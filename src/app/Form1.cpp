@@ -2,12 +2,12 @@
 
 #include "Bildfeld.h"
 #include "DateiListe.h"
+#include "Form3.h"
 #include "Protokollfeld.h"
 #include "VerzeichnisListe.h"
 #include "config/FrameKonfig.h"
 #include "config/FrameSlots.h"
 #include "config/Profil.h"
-#include "update/Form3.h"
 #include "views/Meldungen.h"
 
 #include <QApplication>

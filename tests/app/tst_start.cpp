@@ -2,7 +2,7 @@
 // lists, the update check at the end of the start, and Exit.
 
 #include "app/Form1.h"
-#include "update/Form3.h"
+#include "app/Form3.h"
 
 #include "Dialoghelfer.h"
 #include "TestHttpServer.h"

@@ -4,7 +4,7 @@
 // window stays usable and the batch goes on.
 
 #include "app/Form1.h"
-#include "update/Form3.h"
+#include "app/Form3.h"
 #include "views/Meldungen.h"
 #include "views/Overlay.h"
 

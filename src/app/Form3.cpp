@@ -1,6 +1,6 @@
 #include "Form3.h"
 
-#include "update/Rechteck.h"
+#include "Rechteck.h"
 #include "update/Signatur.h"
 #include "update/UpdateListe.h"
 #include "update/VersionDatei.h"

@@ -2,8 +2,8 @@
 // check, the file stage with its list, where the files end up, downloads
 // that fail, the update window and the hand-over to the update script.
 
-#include "update/Form3.h"
-#include "update/Rechteck.h"
+#include "app/Form3.h"
+#include "app/Rechteck.h"
 #include "update/Signatur.h"
 #include "update/UpdateListe.h"
 
