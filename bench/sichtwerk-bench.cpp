@@ -5,6 +5,7 @@
 
 #include "Korpus.h"
 
+#include "app/Form1.h"
 #include "app/Protokollfeld.h"
 #include "config/Beispielconfig.h"
 #include "config/FrameKonfig.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -38,6 +40,7 @@ int verwendung()
                          "[--ohne-voll]\n"
                          "  sichtwerk-bench grossjpeg DATEI BREITE HOEHE [--progressiv]\n"
                          "  sichtwerk-bench protokoll [--zeilen N]\n"
+                         "  sichtwerk-bench fenster BILDORDNER PROGRAMMORDNER\n"
                          "  sichtwerk-bench speichern NEUER_ORDNER [--ansichten N]\n");
     return 2;
 }
@@ -278,6 +281,37 @@ int speichern(const QStringList& a)
 
 } // namespace
 
+// "Alle ausschneiden" in the real window (shown offscreen): the batch with
+// its log, progress bar and repaints, every configured direction ticked. The
+// program folder must hold config.ini.
+int fenster(const QStringList& a)
+{
+    if (a.size() < 2)
+        return verwendung();
+    Form1 form(a[1], QUrl());
+    form.show();
+    QCoreApplication::processEvents();
+    form.findChild<QWidget*>(QStringLiteral("Dir1"))->setProperty("path", a[0]);
+    const std::pair<Richtung, const char*> kaestchen[] = {{Richtung::Links, "Check1"},
+                                                          {Richtung::Rechts, "Check2"},
+                                                          {Richtung::Vorwaerts, "Check3"},
+                                                          {Richtung::Zurueck, "Check4"}};
+    for (const auto& [r, name] : kaestchen)
+        form.findChild<QCheckBox*>(QLatin1String(name))
+            ->setChecked(form.rechteck(r).konfiguriert());
+    const auto* log = form.findChild<Protokollfeld*>(QStringLiteral("Text1"));
+    const qsizetype vorher = log->zeilen().size();
+    QElapsedTimer uhr;
+    uhr.start();
+    form.Command6_Click();
+    const double sekunden = uhr.nsecsElapsed() / 1e9;
+    const QStringList zeilen = log->zeilen().mid(vorher);
+    const qsizetype fehler = zeilen.filter(QRegularExpression(QStringLiteral("^Error: "))).size();
+    std::printf("modus=fenster zeilen=%lld fehler=%lld sekunden=%.3f vmhwm_kb=%ld\n",
+                qlonglong(zeilen.size()), qlonglong(fehler), sekunden, spitzenSpeicherKb());
+    return fehler == 0 && zeilen.value(zeilen.size() - 2) == u"Fertig!" ? 0 : 1;
+}
+
 int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -286,7 +320,7 @@ int main(int argc, char* argv[])
     // Only the log needs widgets; the rest runs as the window's code runs,
     // under a GUI application, but without the widgets' extra memory.
     std::unique_ptr<QCoreApplication> app;
-    if (modus == u"protokoll")
+    if (modus == u"protokoll" || modus == u"fenster")
         app = std::make_unique<QApplication>(argc, argv);
     else
         app = std::make_unique<QGuiApplication>(argc, argv);
@@ -300,6 +334,8 @@ int main(int argc, char* argv[])
         return vorschau(argumente);
     if (modus == u"protokoll")
         return protokoll(argumente);
+    if (modus == u"fenster")
+        return fenster(argumente);
     if (modus == u"speichern")
         return speichern(argumente);
     if (modus == u"grossjpeg" && argumente.size() >= 3)

@@ -108,6 +108,20 @@ uchar* bmpZeile(QByteArray& bmp, qint64 breite, qint64 hoehe, qint64 y)
     return zeile;
 }
 
+// `anzahl` pixels of Format_RGB32 (B, G, R, X in memory on every platform
+// Qt runs on little-endian) as the B, G, R of a BMP row. Each pixel is
+// stored as four bytes whose last the next pixel overwrites: one store per
+// pixel instead of three, in the loop that copies every view's bytes.
+void bgrAusBgrx(uchar* ziel, const uchar* quelle, int anzahl)
+{
+    static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "RGB32 as B, G, R, X in memory");
+    if (anzahl <= 0)
+        return;
+    for (int x = 0; x < anzahl - 1; ++x, ziel += 3, quelle += 4)
+        std::memcpy(ziel, quelle, 4);
+    std::memcpy(ziel, quelle, 3);
+}
+
 QByteArray alsBmp(const QImage& rgb888)
 {
     QByteArray bmp = bmpAnlegen(rgb888.width(), rgb888.height(), PunkteJeMeter, PunkteJeMeter);
@@ -301,14 +315,9 @@ QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const FrameRecht
             continue;
         }
         fuellen(p, 0, links);
-        const auto* q = reinterpret_cast<const QRgb*>(quelle.constScanLine(quellzeile)) +
-                        (rechteck.left() + links - ursprung.x());
-        uchar* z = p + 3 * links;
-        for (int x = links; x < rechts; ++x, ++q, z += 3) {
-            z[0] = uchar(qBlue(*q));
-            z[1] = uchar(qGreen(*q));
-            z[2] = uchar(qRed(*q));
-        }
+        bgrAusBgrx(p + 3 * links,
+                   quelle.constScanLine(quellzeile) + 4 * (rechteck.left() + links - ursprung.x()),
+                   rechts - links);
         fuellen(p, rechts, r.width);
     }
     return bmp;

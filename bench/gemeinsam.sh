@@ -1,0 +1,105 @@
+# Shared by the bench scripts: packages, the Release build, the work folder
+# and the helpers that time runs and print the tables. Sourced, not run.
+#
+# Environment: BUILD_DIR (default build-bench), ARBEIT (work folder, default
+# /tmp/sichtwerk-bench).
+set -euo pipefail
+
+REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${BUILD_DIR:-$REPO/build-bench}
+ARBEIT=${ARBEIT:-/tmp/sichtwerk-bench}
+CONVERT=/usr/bin/convert # /usr/local/bin/convert is no ImageMagick on every machine
+export QT_QPA_PLATFORM=offscreen
+
+pakete() { # Debian packages the script needs beside the build's
+    local fehlend=() p sudo=""
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            fehlend+=("$p")
+    done
+    if ((${#fehlend[@]})); then
+        echo "Installing: ${fehlend[*]}"
+        [ "$(id -u)" -eq 0 ] || sudo=sudo
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${fehlend[@]}" >/dev/null
+    fi
+    make -C "$REPO" --no-print-directory deps
+}
+
+# Outputs are removed at the end of a run. Before the next run the scripts
+# wait until a minute has passed since the last removal: ext4 without a
+# journal skips inodes freed in the last minute when it hands out new ones,
+# and the runs would pay for that search through thousands of freed inodes.
+mkdir -p "$ARBEIT"
+aufraeumen() {
+    rm -rf "$@"
+    sync
+    date +%s >"$ARBEIT/geloescht"
+}
+abklingen() {
+    local warten
+    [ -f "$ARBEIT/geloescht" ] || return 0
+    warten=$((65 - ($(date +%s) - $(cat "$ARBEIT/geloescht"))))
+    if ((warten > 0)); then
+        echo "Waiting $warten s after the last removal of outputs"
+        sleep "$warten"
+    fi
+}
+
+bauen() { # targets
+    cmake -S "$REPO" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$BUILD" -j "$(nproc)" --target "$@" >/dev/null
+    BENCH=$BUILD/bench/sichtwerk-bench
+    SCHNITT=$BUILD/sichtwerk-schnitt
+}
+
+# Lets the writeback of the previous run finish, so that no run pays for
+# another's disk traffic.
+ruhe() {
+    sync
+    sleep 2
+}
+
+jetzt() { echo "$EPOCHREALTIME"; }
+dauer() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+mb() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
+rate() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.1f", n / s }'; }
+verh() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+ja() { awk -v w="$1" -v z="$2" -v r="$3" 'BEGIN { ok = (r == "<=") ? (w <= z) : (w >= z); print ok ? "met" : "MISSED" }'; }
+wert() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"; }
+
+# How idle the CPUs are over 10 s: other work on the machine shifts every figure.
+leerlauf() {
+    local _ u n sy i w x y z t1 i1
+    read -r _ u n sy i w x y z _ </proc/stat
+    t1=$((u + n + sy + i + w + x + y + z))
+    i1=$((i + w))
+    sleep 10
+    read -r _ u n sy i w x y z _ </proc/stat
+    echo $(((i + w - i1) * 100 / (u + n + sy + i + w + x + y + z - t1)))
+}
+leerlauf_melden() {
+    LEERLAUF=$(leerlauf)
+    echo "Load before the runs: $(cut -d' ' -f1-3 /proc/loadavg), CPUs $LEERLAUF % idle over 10 s"
+    ((LEERLAUF >= 90)) || echo "WARNING: the machine is busy; the figures will not be representative"
+}
+
+# One timed command: "seconds cpu-seconds KiB" on standard output; its own
+# output goes to $1.log, and a failure ends the script.
+zeitnahme() { # log prefix, command …
+    local log=$1 a b kib u s
+    shift
+    a=$(jetzt)
+    /usr/bin/time -f '%M %U %S' -o "$log.zeit" "$@" >"$log.log" 2>&1 ||
+        { cat "$log.log" >&2; exit 1; }
+    b=$(jetzt)
+    read -r kib u s <"$log.zeit"
+    echo "$(dauer "$a" "$b") $(awk -v u="$u" -v s="$s" 'BEGIN { print u + s }') $kib"
+}
+
+maschine() {
+    local cpu
+    cpu=$(lscpu | sed -n 's/^Model name:[[:space:]]*//p' | head -1)
+    echo "Machine: $(nproc) cores (nproc), CPU \"$cpu\", $(free -g | awk '/^Mem:/ { print $2 }') GiB RAM, kernel $(uname -r)"
+}
