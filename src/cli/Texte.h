@@ -30,9 +30,15 @@ inline constexpr QStringView Hilfe =
     u"                     ganz im Bild liegen (die Größe steht im Dateikopf)\n"
     u"  --help             diese Hilfe\n"
     u"\n"
+    u"Zwei Bilder, deren Ansichten gleich hießen (ohne Rücksicht auf Groß- und\n"
+    u"Kleinschreibung), überschreiben einander nie: das erste wird geschnitten, jedes\n"
+    u"spätere bekommt eine „Error: …“-Zeile. Strg+C (SIGINT) oder SIGTERM halten an: kein\n"
+    u"weiteres Bild wird begonnen, die begonnenen werden fertig, keine halbe Datei bleibt.\n"
+    u"\n"
     u"Rückgabewert: 0 jedes Bild ausgeschnitten (mit --pruefen: jeder Rahmen passt),\n"
-    u"1 mindestens ein Bild fehlgeschlagen (oder ein Rahmen passt nicht),\n"
-    u"2 falscher Aufruf oder unbrauchbare Konfigurationsdatei.\n";
+    u"1 mindestens ein Bild fehlgeschlagen oder abgewiesen (oder ein Rahmen passt nicht),\n"
+    u"2 falscher Aufruf oder unbrauchbare Konfigurationsdatei, 130 nach SIGINT,\n"
+    u"143 nach SIGTERM.\n";
 
 // Bad arguments. %1 the option as given.
 inline constexpr QStringView OptionUnbekannt = u"Unbekannte Option '%1'";
