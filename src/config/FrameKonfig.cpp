@@ -1,6 +1,12 @@
 #include "FrameKonfig.h"
 
+#include "Dateien.h"
 #include "Profil.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
 
 #include <cfenv>
 #include <cmath>
@@ -26,21 +32,232 @@ std::optional<qint16> zahlLesen(const QString& text, const QLocale& locale)
     return static_cast<qint16>(gerundet);
 }
 
-std::array<FrameRechteck, 4> laden(const QString& pfad)
+namespace {
+
+QString zeigen(const QString& pfad)
 {
-    std::array<FrameRechteck, 4> ergebnis{};
+    return QDir::toNativeSeparators(QFileInfo(pfad).fileName());
+}
+
+// Panorama angles may be written with a point or a comma, whatever the locale.
+std::optional<double> dezimalLesen(QString text)
+{
+    text = text.trimmed().replace(u',', u'.');
+    bool ok = false;
+    const double zahl = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(zahl))
+        return std::nullopt;
+    return zahl;
+}
+
+const struct
+{
+    Ausgabeformat format;
+    const char16_t* endung;
+    const char16_t* name;
+} formate[] = {{Ausgabeformat::bmp, u"bmp", u"BMP"},
+               {Ausgabeformat::png, u"png", u"PNG"},
+               {Ausgabeformat::jpg, u"jpg", u"JPEG"},
+               {Ausgabeformat::tif, u"tif", u"TIFF"},
+               {Ausgabeformat::webp, u"webp", u"WebP"}};
+
+class Leser final
+{
+public:
+    Leser(const QString& pfad, QByteArray inhalt)
+        : m_pfad(pfad)
+        , m_inhalt(std::move(inhalt))
+    {
+    }
+    QString wert(const QString& sektion, const QString& schluessel) const
+    {
+        return profildatei::lesenAus(m_inhalt, sektion, schluessel).trimmed();
+    }
+    const QString& pfad() const { return m_pfad; }
+
+private:
+    QString m_pfad;
+    QByteArray m_inhalt;
+};
+
+void ausgabeLesen(const Leser& l, FrameKonfiguration& k)
+{
+    const QString sektion = QStringLiteral("Ausgabe");
+    const QString format = l.wert(sektion, QStringLiteral("Format"));
+    if (!format.isEmpty()) {
+        const auto* f = std::find_if(std::begin(formate), std::end(formate), [&](const auto& f) {
+            return format.compare(QStringView(f.endung), Qt::CaseInsensitive) == 0;
+        });
+        if (f == std::end(formate)) {
+            k.fehler = QStringLiteral("Ausgabeformat '%1' in '%2' ist unbekannt: erlaubt sind "
+                                      "bmp, png, jpg, tif und webp")
+                           .arg(format, zeigen(l.pfad()));
+            return;
+        }
+        k.ausgabe.format = f->format;
+    }
+    const QString qualitaet = l.wert(sektion, QStringLiteral("Qualitaet"));
+    if (!qualitaet.isEmpty()) {
+        bool ok = false;
+        const int q = qualitaet.toInt(&ok);
+        if (!ok || q < 1 || q > 100) {
+            k.fehler = QStringLiteral("Qualitaet '%1' in '%2' liegt nicht zwischen 1 und 100")
+                           .arg(qualitaet, zeigen(l.pfad()));
+            return;
+        }
+        k.ausgabe.qualitaet = q;
+        k.ausgabe.qualitaetGesetzt = true;
+    }
+    const QString verlustfrei = l.wert(sektion, QStringLiteral("Verlustfrei"));
+    if (!verlustfrei.isEmpty() && verlustfrei != u"0" && verlustfrei != u"1") {
+        k.fehler = QStringLiteral("Verlustfrei '%1' in '%2' ist weder 0 noch 1")
+                       .arg(verlustfrei, zeigen(l.pfad()));
+        return;
+    }
+    k.ausgabe.verlustfrei = verlustfrei == u"1";
+    if (k.ausgabe.format == Ausgabeformat::bmp)
+        return;
+    QString zeile = QStringLiteral("Ausgabeformat: ") + formatName(k.ausgabe.format);
+    if (k.ausgabe.format == Ausgabeformat::jpg || k.ausgabe.qualitaetGesetzt)
+        zeile += QStringLiteral(", Qualität %1").arg(k.ausgabe.qualitaet);
+    else if (k.ausgabe.format == Ausgabeformat::webp)
+        zeile += QStringLiteral(", verlustfrei");
+    if (k.ausgabe.format == Ausgabeformat::jpg && k.ausgabe.verlustfrei)
+        zeile += QStringLiteral(", ohne Neukodierung wo möglich");
+    k.meldungen.append(zeile);
+}
+
+void vorlageLesen(const Leser& l, FrameKonfiguration& k)
+{
+    const QString sektion = QStringLiteral("Vorlage");
+    auto positiv = [&](const char* schluessel) -> qint64 {
+        bool ok = false;
+        const qint64 v = l.wert(sektion, QLatin1String(schluessel)).toLongLong(&ok);
+        return ok && v > 0 ? v : 0;
+    };
+    k.vorlage.breite = positiv("Breite");
+    k.vorlage.hoehe = positiv("Hoehe");
+    const QString anpassen = l.wert(sektion, QStringLiteral("Anpassen"));
+    if (anpassen.compare(u"skalieren", Qt::CaseInsensitive) == 0) {
+        k.vorlage.skalieren = k.vorlage.breite > 0 && k.vorlage.hoehe > 0;
+        if (!k.vorlage.skalieren)
+            k.meldungen.append(QStringLiteral("'%1': Anpassen=skalieren gilt nicht, denn [Vorlage] "
+                                              "nennt keine Breite und Hoehe über 0; die Rahmen "
+                                              "bleiben in Pixeln")
+                                   .arg(zeigen(l.pfad())));
+    } else if (!anpassen.isEmpty() && anpassen.compare(u"nein", Qt::CaseInsensitive) != 0) {
+        k.meldungen.append(
+            QStringLiteral("'%1': Anpassen=%2 ist unbekannt (nein oder skalieren); die Rahmen "
+                           "bleiben in Pixeln")
+                .arg(zeigen(l.pfad()), anpassen));
+    }
+    const QString ausrichtung = l.wert(sektion, QStringLiteral("Ausrichtung"));
+    k.vorlage.exif = ausrichtung.compare(u"exif", Qt::CaseInsensitive) == 0;
+    if (!k.vorlage.exif && !ausrichtung.isEmpty())
+        k.meldungen.append(QStringLiteral("'%1': Ausrichtung=%2 ist unbekannt (exif); die Bilder "
+                                          "bleiben, wie sie gespeichert sind")
+                               .arg(zeigen(l.pfad()), ausrichtung));
+}
+
+void panoramaLesen(const Leser& l, FrameKonfiguration& k, size_t i)
+{
+    const RichtungsInfo& r = richtungen[i];
+    const QString sektion = QString::fromUtf16(r.name);
+    const QString winkelText = l.wert(sektion, QStringLiteral("Blickwinkel"));
+    const std::optional<double> winkel = dezimalLesen(winkelText);
+    if (winkelText.isEmpty() || (winkel && *winkel <= 0))
+        return;
+    auto unbrauchbar = [&](const QString& was) {
+        k.meldungen.append(QStringLiteral("Error: '%1', %2: %3; die Richtung ist nicht festgelegt")
+                               .arg(zeigen(l.pfad()), sektion, was));
+        k.rahmen[i].width = 0;
+    };
+    if (!winkel || *winkel < 1 || *winkel > 179)
+        return unbrauchbar(
+            QStringLiteral("Blickwinkel %1 liegt nicht zwischen 1 und 179").arg(winkelText));
+    Panoramablick blick;
+    blick.blickwinkel = *winkel;
+    blick.gier = vorgabeGier(r.richtung);
+    const QString gierText = l.wert(sektion, QStringLiteral("Gier"));
+    if (!gierText.isEmpty()) {
+        const auto gier = dezimalLesen(gierText);
+        if (!gier)
+            return unbrauchbar(QStringLiteral("Gier %1 ist keine Zahl").arg(gierText));
+        blick.gier = *gier;
+    }
+    const QString nickText = l.wert(sektion, QStringLiteral("Nick"));
+    if (!nickText.isEmpty()) {
+        const auto nick = dezimalLesen(nickText);
+        if (!nick || *nick < -90 || *nick > 90)
+            return unbrauchbar(
+                QStringLiteral("Nick %1 liegt nicht zwischen -90 und 90").arg(nickText));
+        blick.nick = *nick;
+    }
+    blick.bikubisch = l.wert(sektion, QStringLiteral("Interpolation"))
+                          .compare(u"bikubisch", Qt::CaseInsensitive) == 0;
+    k.panorama[i] = blick;
+}
+
+} // namespace
+
+QString formatName(Ausgabeformat format)
+{
+    for (const auto& f : formate) {
+        if (f.format == format)
+            return QString::fromUtf16(f.name);
+    }
+    return {};
+}
+
+QString formatEndung(Ausgabeformat format)
+{
+    for (const auto& f : formate) {
+        if (f.format == format)
+            return QString::fromUtf16(f.endung);
+    }
+    return {};
+}
+
+double vorgabeGier(Richtung richtung)
+{
+    switch (richtung) {
+    case Richtung::Vorwaerts:
+        return 0;
+    case Richtung::Rechts:
+        return 90;
+    case Richtung::Zurueck:
+        return 180;
+    case Richtung::Links:
+        return -90;
+    }
+    return 0;
+}
+
+FrameKonfiguration konfigurationLesen(const QString& pfad)
+{
+    FrameKonfiguration k;
+    QString grund;
+    QByteArray inhalt = dateien::lesen(pfad, &grund);
+    // A file that cannot be read reads as empty: every value 0.
+    const Leser l(pfad, inhalt.isNull() ? QByteArray() : std::move(inhalt));
     for (size_t r = 0; r < richtungen.size(); ++r) {
         const QString sektion = QString::fromUtf16(richtungen[r].name);
-        qint16* felder[] = {&ergebnis[r].top, &ergebnis[r].left, &ergebnis[r].width,
-                            &ergebnis[r].height};
-        for (size_t k = 0; k < schluessel.size(); ++k) {
+        qint16* felder[] = {&k.rahmen[r].top, &k.rahmen[r].left, &k.rahmen[r].width,
+                            &k.rahmen[r].height};
+        for (size_t s = 0; s < schluessel.size(); ++s) {
             // Each value is read on its own, so one bad value spoils only itself.
-            const QString text =
-                profildatei::lesen(pfad, sektion, QString::fromUtf16(schluessel[k]));
-            *felder[k] = zahlLesen(text).value_or(0);
+            *felder[s] = zahlLesen(l.wert(sektion, QString::fromUtf16(schluessel[s]))).value_or(0);
         }
+        panoramaLesen(l, k, r);
     }
-    return ergebnis;
+    ausgabeLesen(l, k);
+    vorlageLesen(l, k);
+    return k;
+}
+
+std::array<FrameRechteck, 4> laden(const QString& pfad)
+{
+    return konfigurationLesen(pfad).rahmen;
 }
 
 bool rechteckSchreiben(const QString& pfad, Richtung richtung, const FrameRechteck& rechteck,

@@ -4,7 +4,9 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
+#include <array>
 #include <optional>
 
 namespace frames {
@@ -27,5 +29,63 @@ bool rechteckSchreiben(const QString& pfad, Richtung richtung, const FrameRechte
 // The four rectangles of the file at `pfad`, in the order of `richtungen`.
 // Every missing or unusable value reads as 0; nothing is reported.
 std::array<FrameRechteck, 4> laden(const QString& pfad);
+
+enum class Ausgabeformat { bmp, png, jpg, tif, webp };
+
+// [Ausgabe]: the file type of the views.
+struct Ausgabe
+{
+    Ausgabeformat format = Ausgabeformat::bmp;
+    int qualitaet = 90;
+    bool qualitaetGesetzt = false; // a WebP view is lossless unless a quality is given
+    bool verlustfrei = false;      // JPEG views of JPEG pictures cut without re-encoding
+};
+
+// [Vorlage]: the picture the frames were set up on.
+struct Vorlage
+{
+    qint64 breite = 0; // > 0 where given
+    qint64 hoehe = 0;
+    bool skalieren = false; // only with a usable Breite and Hoehe
+    bool exif = false;      // pictures turned upright by their orientation tag first
+};
+
+// A direction whose Blickwinkel is greater than 0 is a perspective view of a
+// 360° panorama; its Width and Height are the view's size.
+struct Panoramablick
+{
+    double blickwinkel = 0; // horizontal, degrees, 1 … 179
+    double gier = 0;        // degrees, 0 the panorama's middle, positive to the right
+    double nick = 0;        // degrees, −90 … 90, positive up
+    bool bikubisch = false;
+};
+
+// Everything a frame configuration file says, read once.
+struct FrameKonfiguration
+{
+    std::array<FrameRechteck, 4> rahmen{};                  // in the order of `richtungen`
+    std::array<std::optional<Panoramablick>, 4> panorama{}; // the same
+    Ausgabe ausgabe;
+    Vorlage vorlage;
+    // An entry that makes every cut impossible (an unknown format, a quality
+    // out of range): no view may be written. German, without "Error: ".
+    QString fehler;
+    // Lines for the log when the file is loaded: the output format where it
+    // is not BMP, and entries that cannot be used as written ("Error: …").
+    // None for a file without the newer sections.
+    QStringList meldungen;
+};
+
+// Reads the file at `pfad`. A file without [Ausgabe], [Vorlage] and panorama
+// entries gives exactly the rectangles of `laden` and nothing else.
+FrameKonfiguration konfigurationLesen(const QString& pfad);
+
+// The name of a format as the user reads it ("PNG"), and the extension of
+// its files ("png").
+QString formatName(Ausgabeformat format);
+QString formatEndung(Ausgabeformat format);
+
+// The yaw a direction looks in when its section names none.
+double vorgabeGier(Richtung richtung);
 
 } // namespace frames

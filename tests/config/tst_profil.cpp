@@ -2,6 +2,7 @@
 // the main window loads from them.
 
 #include "app/Form1.h"
+#include "config/FrameKonfig.h"
 #include "config/FrameSlots.h"
 #include "config/Profil.h"
 
@@ -143,6 +144,84 @@ private slots:
         QCOMPARE(form.rechteck(Richtung::Links), FrameRechteck{});
         QCOMPARE(form.rechteck(Richtung::Rechts), FrameRechteck{});
         QCOMPARE(form.rechteck(Richtung::Zurueck), (FrameRechteck{1, 2, 3, 0}));
+    }
+
+    // The optional sections, as one value: output format, reference size and
+    // panorama views; what cannot be used is said once, never guessed.
+    void neueAbschnitte_data()
+    {
+        QTest::addColumn<QByteArray>("inhalt");
+        QTest::addColumn<QString>("erwartet");
+        const QByteArray links = "[Links]\r\nTop=1\r\nLeft=2\r\nWidth=30\r\nHeight=40\r\n";
+        QTest::newRow("ohne") << links << "bmp 90 0 0 | 0x0 0 0 | - | ";
+        QTest::newRow("PNG") << links + "[Ausgabe]\r\nFormat=PNG\r\n"
+                             << "png 90 0 0 | 0x0 0 0 | - | Ausgabeformat: PNG";
+        QTest::newRow("JPEG") << QByteArray("[Ausgabe]\r\nformat=jpg\r\nQualitaet= 85\r\n"
+                                            "Verlustfrei=1\r\n")
+                              << "jpg 85 1 1 | 0x0 0 0 | - | Ausgabeformat: JPEG, Qualität 85, "
+                                 "ohne Neukodierung wo möglich";
+        QTest::newRow("WebP") << QByteArray("[Ausgabe]\r\nFormat=webp\r\n")
+                              << "webp 90 0 0 | 0x0 0 0 | - | Ausgabeformat: WebP, verlustfrei";
+        QTest::newRow("Format unbekannt")
+            << QByteArray("[Ausgabe]\r\nFormat=gif\r\n")
+            << "bmp 90 0 0 | 0x0 0 0 | - | Ausgabeformat 'gif' in 'k.ini' ist unbekannt: erlaubt "
+               "sind bmp, png, jpg, tif und webp";
+        QTest::newRow("Qualität 101")
+            << QByteArray("[Ausgabe]\r\nFormat=jpg\r\nQualitaet=101\r\n")
+            << "jpg 90 0 0 | 0x0 0 0 | - | Qualitaet '101' in 'k.ini' liegt nicht zwischen 1 und "
+               "100";
+        QTest::newRow("Vorlage")
+            << QByteArray("[Vorlage]\r\nBreite=40000\r\nHoehe=855\r\nAnpassen=Skalieren\r\n"
+                          "Ausrichtung=exif\r\n")
+            << "bmp 90 0 0 | 40000x855 1 1 | - | ";
+        QTest::newRow("skalieren ohne Größe")
+            << QByteArray("[Vorlage]\r\nBreite=0\r\nHoehe=855\r\nAnpassen=skalieren\r\n")
+            << "bmp 90 0 0 | 0x855 0 0 | - | 'k.ini': Anpassen=skalieren gilt nicht, denn "
+               "[Vorlage] nennt keine Breite und Hoehe über 0; die Rahmen bleiben in Pixeln";
+        QTest::newRow("Panorama")
+            << links + "Blickwinkel=90,5\r\nNick=-10\r\n[Rechts]\r\nWidth=8\r\n"
+                       "Blickwinkel=1\r\nGier=45.25\r\nInterpolation=bikubisch\r\n"
+                       "[Zurück]\r\nWidth=8\r\nBlickwinkel=0\r\n"
+            << "bmp 90 0 0 | 0x0 0 0 | L 90.5/-90/-10/0 R 1/45.25/0/1 | ";
+        QTest::newRow("Panorama unbrauchbar")
+            << links + "Blickwinkel=180\r\n[Rechts]\r\nWidth=8\r\nBlickwinkel=9\r\nNick=91\r\n"
+            << "bmp 90 0 0 | 0x0 0 0 | - | Error: 'k.ini', Links: Blickwinkel 180 liegt nicht "
+               "zwischen 1 und 179; die Richtung ist nicht festgelegt\nError: 'k.ini', Rechts: "
+               "Nick 91 liegt nicht zwischen -90 und 90; die Richtung ist nicht festgelegt";
+    }
+    void neueAbschnitte()
+    {
+        QFETCH(QByteArray, inhalt);
+        QFETCH(QString, erwartet);
+        QTemporaryDir dir;
+        const QString pfad = schreibeDatei(dir.filePath(u"k.ini"_qs), inhalt);
+        const frames::FrameKonfiguration k = frames::konfigurationLesen(pfad);
+        QString panorama;
+        for (size_t i = 0; i < 4; ++i) {
+            if (const auto& p = k.panorama[i])
+                panorama += QStringLiteral("%1 %2/%3/%4/%5 ")
+                                .arg(QChar(richtungen[i].buchstabe))
+                                .arg(p->blickwinkel)
+                                .arg(p->gier)
+                                .arg(p->nick)
+                                .arg(p->bikubisch);
+        }
+        const QString ist = QStringLiteral("%1 %2 %3 %4 | %5x%6 %7 %8 | %9 | ")
+                                .arg(frames::formatEndung(k.ausgabe.format))
+                                .arg(k.ausgabe.qualitaet)
+                                .arg(k.ausgabe.qualitaetGesetzt)
+                                .arg(k.ausgabe.verlustfrei)
+                                .arg(k.vorlage.breite)
+                                .arg(k.vorlage.hoehe)
+                                .arg(k.vorlage.skalieren)
+                                .arg(k.vorlage.exif)
+                                .arg(panorama.isEmpty() ? u"-"_qs : panorama.trimmed()) +
+                            (k.fehler.isEmpty() ? k.meldungen.join(u'\n') : k.fehler);
+        QCOMPARE(ist, erwartet);
+        // Links keeps its rectangle, but as a panorama view that cannot be used.
+        if (inhalt.startsWith("[Links]"))
+            QCOMPARE(k.rahmen[1],
+                     (FrameRechteck{1, 2, qint16(erwartet.contains(u"180"_qs) ? 0 : 30), 40}));
     }
 
     // Frame configuration files as they turn up in practice: damaged, huge,
