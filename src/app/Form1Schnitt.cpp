@@ -177,7 +177,8 @@ void Form1::SchneideBild(const QString& Richtung, qint16 Left, qint16 Top, qint1
     const QString name = Dateiname.isEmpty() ? File1->fileName() : Dateiname;
     const QChar buchstabe = Richtung.isEmpty() ? QChar() : Richtung.front();
     const schnitt::Schnittprotokoll ergebnis =
-        schnitt::bildAusschneiden(File1->path(), name, {{buchstabe, {Top, Left, Width, Height}}},
+        schnitt::bildAusschneiden(File1->path(), name,
+                                  QList<schnitt::Schnitt>{{buchstabe, {Top, Left, Width, Height}}},
                                   m_programmordner, letztedatei);
     schnittZeigen(ergebnis.zeilen, ergebnis.bild, ergebnis.bild.size());
 }

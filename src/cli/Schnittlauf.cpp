@@ -160,7 +160,7 @@ std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
         return std::nullopt;
     Auftrag auftrag;
     if (auto schnitte = schnitteWaehlen(*rahmen, aufruf, fehler))
-        auftrag.schnitte = std::move(*schnitte);
+        auftrag.plan.schnitte = std::move(*schnitte);
     else
         return std::nullopt;
     auftrag.zielOrdner =
@@ -196,7 +196,7 @@ int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atomic<bool>*
     schnitt::Stapeloptionen optionen;
     optionen.halt = halt;
     const schnitt::Stapelverlauf verlauf = schnitt::stapelSchneidenIn(
-        auftrag.bilder, auftrag.schnitte, auftrag.zielOrdner,
+        auftrag.bilder, auftrag.plan, auftrag.zielOrdner,
         [&](schnitt::Bildschnitt&& ergebnis, int fertig, int gesamt) {
             for (const QString& zeile : schnitt::protokollieren(ergebnis, letztedatei)) {
                 ausgabe.zeile(zeile);
@@ -233,7 +233,7 @@ int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
         } else {
             const QRect ganz(QPoint(0, 0), g.groesse);
             bool alle = true;
-            for (const schnitt::Schnitt& s : auftrag.schnitte) {
+            for (const schnitt::Schnitt& s : auftrag.plan.schnitte) {
                 const FrameRechteck& r = s.rechteck;
                 // A rectangle without area lies nowhere, so not inside either.
                 if (r.width > 0 && r.height > 0 &&

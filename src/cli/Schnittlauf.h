@@ -17,7 +17,7 @@ class Ausgabe;
 // A call checked against the files: what to cut from where to where.
 struct Auftrag
 {
-    QList<schnitt::Schnitt> schnitte; // in the order L, R, V, Z
+    schnitt::Schnittplan plan; // the cuts in the order L, R, V, Z, and how views are made
     QList<schnitt::Stapelbild> bilder;
     QString zielOrdner;
 };

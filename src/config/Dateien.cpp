@@ -336,10 +336,23 @@ bool Zwischendatei::oeffnen()
     return scheitern(n);
 }
 
+void Zwischendatei::pruefsummeBilden()
+{
+    m_summe = std::make_unique<QCryptographicHash>(QCryptographicHash::Sha256);
+}
+
+QByteArray Zwischendatei::pruefsumme() const
+{
+    return m_summe ? m_summe->result() : QByteArray();
+}
+
 bool Zwischendatei::schreiben(QByteArrayView daten)
 {
     if (m_fd < 0)
         return scheitern(EBADF);
+    if (m_summe)
+        m_summe->addData(daten);
+    m_geschrieben += daten.size();
     const char* p = daten.data();
     qsizetype rest = daten.size();
     while (rest > 0) {

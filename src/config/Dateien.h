@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class QCryptographicHash;
 class QIODevice;
 
 // File operations whose failures are told in German with the operating
@@ -54,6 +55,12 @@ public:
     const QString& grund() const { return m_grund; }
     const QString& pfad() const { return m_ziel; }
 
+    // Bytes written so far; with pruefsummeBilden() before the first write,
+    // their SHA-256 once finished.
+    qint64 geschrieben() const { return m_geschrieben; }
+    void pruefsummeBilden();
+    QByteArray pruefsumme() const;
+
 private:
     class Geraet;
     bool scheitern(int fehlernummer);
@@ -62,7 +69,9 @@ private:
     QString m_teil; // the name it is written under
     QString m_grund;
     int m_fd = -1;
+    qint64 m_geschrieben = 0;
     std::unique_ptr<Geraet> m_geraet;
+    std::unique_ptr<QCryptographicHash> m_summe;
 };
 
 // Whether `name` (without folder) is that of a Zwischendatei.

@@ -156,7 +156,8 @@ QString speicherortPruefen(const QString& pfad)
 // flushed to the disk, so that neither a failed write nor a crash leaves
 // half a view. `schreiben` fills the file; on failure it returns false.
 template <typename Schreiben>
-bool sicherSchreiben(const QString& pfad, QString* fehlerzeile, Schreiben schreiben)
+bool sicherSchreiben(const QString& pfad, QString* fehlerzeile, Schreibbericht* bericht,
+                     Schreiben schreiben)
 {
     auto scheitern = [&](const QString& grund) {
         if (fehlerzeile)
@@ -168,9 +169,15 @@ bool sicherSchreiben(const QString& pfad, QString* fehlerzeile, Schreiben schrei
         return scheitern(grund);
 
     dateien::Zwischendatei datei(pfad);
+    if (bericht && bericht->mitPruefsumme)
+        datei.pruefsummeBilden();
     if (!datei.oeffnen() || !schreiben(datei) || !datei.abschliessen())
         return scheitern(datei.grund().isEmpty() ? meldung::GrundUnbekannt.toString()
                                                  : datei.grund());
+    if (bericht) {
+        bericht->groesse = datei.geschrieben();
+        bericht->sha256 = datei.pruefsumme();
+    }
     return true;
 }
 
@@ -323,15 +330,17 @@ QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const FrameRecht
     return bmp;
 }
 
-bool bmpSpeichern(const QByteArray& bmp, const QString& pfad, QString* fehlerzeile)
+bool bmpSpeichern(const QByteArray& bmp, const QString& pfad, QString* fehlerzeile,
+                  Schreibbericht* bericht)
 {
-    return sicherSchreiben(pfad, fehlerzeile,
+    return sicherSchreiben(pfad, fehlerzeile, bericht,
                            [&bmp](dateien::Zwischendatei& datei) { return datei.schreiben(bmp); });
 }
 
-bool ansichtSpeichern(const QImage& ansicht, const QString& pfad, QString* fehlerzeile)
+bool ansichtSpeichern(const QImage& ansicht, const QString& pfad, QString* fehlerzeile,
+                      Schreibbericht* bericht)
 {
-    return sicherSchreiben(pfad, fehlerzeile, [&ansicht](dateien::Zwischendatei& datei) {
+    return sicherSchreiben(pfad, fehlerzeile, bericht, [&ansicht](dateien::Zwischendatei& datei) {
         const QImage rgb888 = ansicht.convertToFormat(QImage::Format_RGB888);
         if (const QByteArray bmp = alsBmp(rgb888); !bmp.isNull())
             return datei.schreiben(bmp);

@@ -57,12 +57,21 @@ QString richtungsName(QChar buchstabe);
 // puts a German reason into `grund`.
 bool ausgabeOrdnerAnlegen(const QString& ordner, QString* grund);
 
+// What a save wrote: its size, and on request its SHA-256.
+struct Schreibbericht
+{
+    bool mitPruefsumme = false;
+    qint64 groesse = 0;
+    QByteArray sha256;
+};
+
 // Saves `ansicht` as a 24-bit BMP at `pfad`, replacing an older file in one
 // step so that a failed write leaves it whole. An existing read-only file or
 // folder is refused as Windows would refuse it, even where the user could
 // write anyway (root). On failure returns false and puts the complete
 // "Error: " log line naming the file into `fehlerzeile`.
-bool ansichtSpeichern(const QImage& ansicht, const QString& pfad, QString* fehlerzeile);
+bool ansichtSpeichern(const QImage& ansicht, const QString& pfad, QString* fehlerzeile,
+                      Schreibbericht* bericht = nullptr);
 
 // The bytes that ansichtSpeichern writes for ausschneiden(quelle, ursprung,
 // r), built straight from the source rows without the view in between: the
@@ -73,6 +82,7 @@ QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const FrameRecht
 
 // Saves ready BMP bytes at `pfad` as ansichtSpeichern saves a view, with the
 // same refusals and error lines.
-bool bmpSpeichern(const QByteArray& bmp, const QString& pfad, QString* fehlerzeile);
+bool bmpSpeichern(const QByteArray& bmp, const QString& pfad, QString* fehlerzeile,
+                  Schreibbericht* bericht = nullptr);
 
 } // namespace schnitt

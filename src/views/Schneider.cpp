@@ -36,17 +36,18 @@ QRect benoetigterBereich(const QList<Schnitt>& schnitte)
 } // namespace
 
 Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
-                          const QList<Schnitt>& schnitte, const QString& programmOrdner,
+                          const Schnittplan& plan, const QString& programmOrdner,
                           Dekodierung umfang, Speicherbudget* budget)
 {
-    return bildSchneidenIn(quellOrdner, dateiname, schnitte, ausgabeOrdner(programmOrdner), umfang,
+    return bildSchneidenIn(quellOrdner, dateiname, plan, ausgabeOrdner(programmOrdner), umfang,
                            budget);
 }
 
 Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname,
-                            const QList<Schnitt>& schnitte, const QString& zielOrdner,
-                            Dekodierung umfang, Speicherbudget* budget)
+                            const Schnittplan& plan, const QString& zielOrdner, Dekodierung umfang,
+                            Speicherbudget* budget)
 {
+    const QList<Schnitt>& schnitte = plan.schnitte;
     Bildschnitt ergebnis;
     ergebnis.dateiname = dateiname;
     if (schnitte.isEmpty())
@@ -97,11 +98,13 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
         }
         const QString pfad = QDir(ordner).filePath(ansichtsDateiname(name, s.buchstabe));
         QString fehlerzeile;
+        Schreibbericht bericht;
+        bericht.mitPruefsumme = plan.pruefsummen;
         // Straight from the decoded rows into the file's bytes where that
         // works; the way through a view picture otherwise.
         if (const QByteArray bmp = ansichtAlsBmp(ergebnis.bild, ergebnis.ursprung, r);
             !bmp.isNull()) {
-            if (!bmpSpeichern(bmp, pfad, &fehlerzeile)) {
+            if (!bmpSpeichern(bmp, pfad, &fehlerzeile, &bericht)) {
                 ergebnis.zeilen.append(fehlerzeile);
                 continue;
             }
@@ -113,11 +116,13 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
                                               QString::number(r.width), QString::number(r.height)));
                 continue;
             }
-            if (!ansichtSpeichern(ansicht, pfad, &fehlerzeile)) {
+            if (!ansichtSpeichern(ansicht, pfad, &fehlerzeile, &bericht)) {
                 ergebnis.zeilen.append(fehlerzeile);
                 continue;
             }
         }
+        ergebnis.dateien.append({s.buchstabe, QRect(r.left, r.top, r.width, r.height), pfad,
+                                 bericht.groesse, bericht.sha256});
         const QString meldungszeile = erstelltMeldung(s.buchstabe);
         if (!meldungszeile.isEmpty())
             ergebnis.zeilen.append(meldungszeile);
@@ -142,10 +147,10 @@ QStringList protokollieren(const Bildschnitt& schnitt, QString& letztedatei)
 }
 
 Schnittprotokoll bildAusschneiden(const QString& quellOrdner, const QString& dateiname,
-                                  const QList<Schnitt>& schnitte, const QString& programmOrdner,
+                                  const Schnittplan& plan, const QString& programmOrdner,
                                   QString& letztedatei)
 {
-    Bildschnitt schnitt = bildSchneiden(quellOrdner, dateiname, schnitte, programmOrdner);
+    Bildschnitt schnitt = bildSchneiden(quellOrdner, dateiname, plan, programmOrdner);
     QStringList zeilen = protokollieren(schnitt, letztedatei);
     return {std::move(zeilen), std::move(schnitt.bild)};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/FrameKonfig.h"
 #include "config/FrameRechteck.h"
 
 #include <QChar>
@@ -24,6 +25,34 @@ struct Schnitt
     FrameRechteck rechteck;
 };
 
+// Everything about how the views of a picture are made: the cuts, in the
+// order L, R, V, Z, and what the frame configuration says about them.
+struct Schnittplan
+{
+    Schnittplan() = default;
+    // A plan of plain rectangles, BMP views, pixels as stored: as always.
+    Schnittplan(QList<Schnitt> s)
+        : schnitte(std::move(s))
+    {
+    }
+
+    QList<Schnitt> schnitte;
+    frames::Ausgabe ausgabe;
+    frames::Vorlage vorlage;
+    // Each written file's SHA-256 in Bildschnitt::dateien, for a manifest.
+    bool pruefsummen = false;
+};
+
+// One view file written.
+struct Ansichtsdatei
+{
+    QChar buchstabe;
+    QRect rechteck; // the rectangle used, in pixels of the picture
+    QString pfad;   // as written
+    qint64 groesse = 0;
+    QByteArray sha256; // raw bytes; empty unless Schnittplan::pruefsummen
+};
+
 // The ticked directions, indexed by Richtung, turned into cuts in the order
 // L, R, V, Z, whatever order the boxes were ticked in.
 QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt);
@@ -40,8 +69,9 @@ struct Bildschnitt
     // The whole picture's size; valid whenever `bild` is not null. The hidden
     // full-size picture box takes this size, not that of `bild`.
     QSize vollGroesse;
-    QString fehler;     // a failure of the whole picture: its one log line
-    QStringList zeilen; // per view, in cutting order: its message or its error
+    QString fehler;               // a failure of the whole picture: its one log line
+    QStringList zeilen;           // per view, in cutting order: its message or its error
+    QList<Ansichtsdatei> dateien; // the views written, in cutting order
 };
 
 enum class Dekodierung {
@@ -52,10 +82,10 @@ enum class Dekodierung {
 // Decodes the picture once, then cuts and saves every view into
 // "<programmOrdner>/ausgeschnitten". Uses no shared state, so pictures may be
 // cut on several threads at once; the log heading is left to protokollieren.
-// Does nothing (not even decode) when `schnitte` is empty. The saved views
+// Does nothing (not even decode) when the plan has no cut. The saved views
 // are the same bytes whichever Dekodierung is chosen.
 Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
-                          const QList<Schnitt>& schnitte, const QString& programmOrdner,
+                          const Schnittplan& plan, const QString& programmOrdner,
                           Dekodierung umfang = Dekodierung::ganz, Speicherbudget* budget = nullptr);
 
 // The same into `zielOrdner` itself, created when missing. A `dateiname` with
@@ -63,7 +93,7 @@ Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
 // `quellOrdner`, and its views go to the same subfolder of `zielOrdner`
 // ("tal/a_L.bmp"), so that equal names in different folders stay apart.
 Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname,
-                            const QList<Schnitt>& schnitte, const QString& zielOrdner,
+                            const Schnittplan& plan, const QString& zielOrdner,
                             Dekodierung umfang = Dekodierung::ganz,
                             Speicherbudget* budget = nullptr);
 
@@ -83,7 +113,7 @@ struct Schnittprotokoll
 // bildSchneiden followed by protokollieren: what the cutting commands call
 // for each picture.
 Schnittprotokoll bildAusschneiden(const QString& quellOrdner, const QString& dateiname,
-                                  const QList<Schnitt>& schnitte, const QString& programmOrdner,
+                                  const Schnittplan& plan, const QString& programmOrdner,
                                   QString& letztedatei);
 
 // Whether the batch takes a file: its name ends in "jpg", "gif" or "bmp",

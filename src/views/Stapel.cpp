@@ -144,8 +144,8 @@ int stapelFenster()
 }
 
 Stapelverlauf
-stapelSchneiden(const QString& quellOrdner, const QStringList& dateien,
-                const QList<Schnitt>& schnitte, const QString& programmOrdner,
+stapelSchneiden(const QString& quellOrdner, const QStringList& dateien, const Schnittplan& plan,
+                const QString& programmOrdner,
                 const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm,
                 const Stapeloptionen& optionen)
 {
@@ -153,11 +153,11 @@ stapelSchneiden(const QString& quellOrdner, const QStringList& dateien,
     bilder.reserve(dateien.size());
     for (const QString& name : dateien)
         bilder.append({quellOrdner, name});
-    return stapelSchneidenIn(bilder, schnitte, ausgabeOrdner(programmOrdner), nimm, optionen);
+    return stapelSchneidenIn(bilder, plan, ausgabeOrdner(programmOrdner), nimm, optionen);
 }
 
 Stapelverlauf
-stapelSchneidenIn(const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitte,
+stapelSchneidenIn(const QList<Stapelbild>& bilder, const Schnittplan& plan,
                   const QString& zielOrdner,
                   const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm,
                   const Stapeloptionen& optionen)
@@ -166,7 +166,7 @@ stapelSchneidenIn(const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitt
     verlauf.gesamt = int(bilder.size());
     if (verlauf.gesamt == 0)
         return verlauf;
-    if (!schnitte.isEmpty())
+    if (!plan.schnitte.isEmpty())
         resteEntfernen(bilder, zielOrdner);
     const QList<qsizetype> gleichWie = namensgleiche(bilder);
     auto angehalten = [&optionen] {
@@ -200,10 +200,10 @@ stapelSchneidenIn(const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitt
             return;
         }
         const Stapelbild bild = bilder[i];
-        pool.start([fach, bild, schnitte, zielOrdner, &wecker, &gemeldet, &budget] {
+        pool.start([fach, bild, &plan, zielOrdner, &wecker, &gemeldet, &budget] {
             try {
-                fach->ergebnis = bildSchneidenIn(bild.quellOrdner, bild.dateiname, schnitte,
-                                                 zielOrdner, Dekodierung::nurBenoetigt, &budget);
+                fach->ergebnis = bildSchneidenIn(bild.quellOrdner, bild.dateiname, plan, zielOrdner,
+                                                 Dekodierung::nurBenoetigt, &budget);
             } catch (...) {
                 fach->ausnahme = std::current_exception();
             }

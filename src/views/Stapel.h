@@ -57,7 +57,7 @@ QList<qsizetype> namensgleiche(const QList<Stapelbild>& bilder);
 QString namensgleichZeile(const Stapelbild& spaeter, const Stapelbild& frueher);
 
 // Cuts the pictures `dateien` (bare names in `quellOrdner`) with the cuts
-// `schnitte` on a thread pool, at most stapelFenster() pictures decoded or in
+// `plan` on a thread pool, at most stapelFenster() pictures decoded or in
 // flight at once, and hands each result to `nimm` ON THE CALLING THREAD,
 // strictly in the order of `dateien`, so that the caller's log and
 // `letztedatei` bookkeeping (protokollieren) come out exactly as in a
@@ -69,15 +69,15 @@ QString namensgleichZeile(const Stapelbild& spaeter, const Stapelbild& frueher);
 // in the output folders are removed. `fertig` counts the pictures handed
 // over so far (1 … gesamt).
 Stapelverlauf
-stapelSchneiden(const QString& quellOrdner, const QStringList& dateien,
-                const QList<Schnitt>& schnitte, const QString& programmOrdner,
+stapelSchneiden(const QString& quellOrdner, const QStringList& dateien, const Schnittplan& plan,
+                const QString& programmOrdner,
                 const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm,
                 const Stapeloptionen& optionen = {});
 
 // The same for pictures from any folders, in the order of `bilder`, with
 // the views in `zielOrdner` as bildSchneidenIn puts them.
 Stapelverlauf
-stapelSchneidenIn(const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitte,
+stapelSchneidenIn(const QList<Stapelbild>& bilder, const Schnittplan& plan,
                   const QString& zielOrdner,
                   const std::function<void(Bildschnitt&& ergebnis, int fertig, int gesamt)>& nimm,
                   const Stapeloptionen& optionen = {});

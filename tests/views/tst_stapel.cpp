@@ -165,8 +165,8 @@ private slots:
         QStringList verstoesse;
         int aufrufe = 0;
         stapelSchneiden(
-            m_quellen, bilderFuerStapel(m_quellen), {{u'L', {0, 0, 10, 10}}}, programm,
-            [&](Bildschnitt&&, int fertig, int) {
+            m_quellen, bilderFuerStapel(m_quellen), QList<Schnitt>{{u'L', {0, 0, 10, 10}}},
+            programm, [&](Bildschnitt&&, int fertig, int) {
                 ++aufrufe;
                 if (QThread::currentThread() != thread())
                     verstoesse << QStringLiteral("Bild %1 auf fremdem Thread").arg(fertig);
