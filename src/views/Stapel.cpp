@@ -29,18 +29,6 @@ namespace schnitt {
 
 namespace {
 
-// Two pictures of one batch write the same view files exactly when their
-// stems, folder part included, are equal; the file system may ignore case,
-// so case is ignored here too. Null for a picture that writes nothing.
-QString stammSchluessel(const QString& dateiname)
-{
-    const qsizetype trenner = dateiname.lastIndexOf(u'/');
-    const QString stamm = ansichtsStamm(dateiname.mid(trenner + 1));
-    if (stamm.isNull())
-        return {};
-    return (dateiname.left(trenner + 1) + stamm).toCaseFolded();
-}
-
 // One picture in flight. The worker fills the result, then sets `fertig`,
 // then wakes the waiting thread: in that order, so that whoever sees the
 // wake-up also sees the result.
@@ -97,6 +85,15 @@ public:
 };
 
 } // namespace
+
+QString stammSchluessel(const QString& dateiname)
+{
+    const qsizetype trenner = dateiname.lastIndexOf(u'/');
+    const QString stamm = ansichtsStamm(dateiname.mid(trenner + 1));
+    if (stamm.isNull())
+        return {};
+    return (dateiname.left(trenner + 1) + stamm).toCaseFolded();
+}
 
 QList<qsizetype> namensgleiche(const QList<Stapelbild>& bilder)
 {

@@ -47,6 +47,13 @@ struct Stapelbild
     QString dateiname; // as for bildSchneidenIn, possibly with a folder part
 };
 
+// What the views of a picture are named by, without direction and type, as
+// a key: the folder part and stem of `dateiname` ("tal/Bild" of
+// "tal/Bild.jpg"), case folded. Two pictures of one batch write the same view
+// files exactly when their keys are equal; the file system may ignore case,
+// so case is ignored here too. Null for a picture that writes nothing.
+QString stammSchluessel(const QString& dateiname);
+
 // For each picture of `bilder`, the index of the first picture before it
 // whose views would be written to the same files (their names equal without
 // regard to case, as the output folder may compare them), or -1.
