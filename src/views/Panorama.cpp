@@ -118,7 +118,7 @@ struct Streifen
 template <typename F> QList<Streifen> streifenweise(int hoehe, bool alleKerne, F&& f)
 {
     const int kerne = alleKerne ? QThread::idealThreadCount() : 1;
-    const int teile = std::clamp(4 * kerne, 1, hoehe);
+    const int teile = kerne > 1 ? std::clamp(4 * kerne, 1, hoehe) : 1;
     QList<Streifen> streifen;
     for (int t = 0; t < teile; ++t)
         streifen.append({int(qint64(hoehe) * t / teile), int(qint64(hoehe) * (t + 1) / teile)});
@@ -203,7 +203,7 @@ struct Knoten
     bool strahl;
 };
 
-double breiteVon(const Geometrie::Strahl& d, const Geometrie& g)
+double bildY(const Geometrie::Strahl& d, const Geometrie& g)
 {
     return (0.5 - std::atan2(d.y, std::sqrt(d.x * d.x + d.z * d.z)) / pi) * g.hs;
 }
@@ -217,7 +217,7 @@ Knoten amSaum(const Knoten& a, const Knoten& b, double grenze, const Geometrie& 
         const double t = std::clamp(a.d.x / (a.d.x - b.d.x), 0.0, 1.0);
         const Geometrie::Strahl d{a.d.x + t * (b.d.x - a.d.x), a.d.y + t * (b.d.y - a.d.y),
                                   a.d.z + t * (b.d.z - a.d.z)};
-        return {grenze, breiteVon(d, g), d, true};
+        return {grenze, bildY(d, g), d, true};
     }
     const double t = b.x == a.x ? 0 : (grenze - a.x) / (b.x - a.x);
     return {grenze, a.y + t * (b.y - a.y), {}, false};
@@ -304,7 +304,8 @@ QList<QPolygonF> umriss(QSize quelle, const Blick& blick, int punkteJeKante)
         const double t = double(k % (n / 4)) / (n / 4);
         const Geometrie::Strahl d =
             g.strahl(ex[e] + t * (ex[e + 1] - ex[e]), ey[e] + t * (ey[e + 1] - ey[e]));
-        rand.push_back({g.uv(d).x() + 0.5, breiteVon(d, g), d, true});
+        const QPointF p = g.uv(d) + QPointF(0.5, 0.5);
+        rand.push_back({p.x(), p.y(), d, true});
     }
     auto entfalten = [&] {
         rand[0].x -= g.ws * std::floor(rand[0].x / g.ws);
@@ -344,7 +345,7 @@ QList<QPolygonF> umriss(QSize quelle, const Blick& blick, int punkteJeKante)
     if (k == n - 1)
         danach.x += g.ws;
     const double saumY = amSaum(rand[k], danach, g.ws, g).y;
-    const double polY = blick.nick > 0 ? 0 : g.hs;
+    const double polY = g.m[1][2] > 0 ? 0 : g.hs; // the view's centre looks up: sin(nick)
     std::vector<Knoten> p{{0, saumY, {}, false}};
     for (int m = k + 1; m < n; ++m)
         p.push_back({rand[m].x - g.ws, rand[m].y, rand[m].d, true});

@@ -92,14 +92,17 @@ public:
     // `alleKerne` computes the rows on the global thread pool.
     Karte(QSize quelle, const Blick& blick, bool alleKerne = false);
 
-    // The same view turned to `gier`, sharing this map's table.
+    // The same view turned to `gier`, sharing this map's table; the four
+    // default directions of one size cost one table. Null for a null map or
+    // a yaw that is not finite.
     Karte mitGier(double gier) const;
 
     bool isNull() const { return !m_punkte; }
     QSize quelle() const { return m_quelle; }
     QSize groesse() const { return m_groesse; }
     bool bikubisch() const { return m_bikubisch; }
-    // The full-width band of source rows that sampling reads.
+    // The full-width band of source rows that sampling reads: every row a
+    // tap with a non-zero weight lands on after clamping, no more.
     QRect bereich() const { return m_bereich; }
 
     // Source positions are kept in fixed point with this many fractional bits.
@@ -123,12 +126,13 @@ private:
 // that must be decoded. Empty when the map would be null.
 QRect benoetigterBereich(QSize quelle, const Blick& blick, bool alleKerne = false);
 
-// The view, Format_RGB32. `quelle` may be a band of the full picture of
-// `vollGroesse` (full width, its top row at `ursprung`); it must hold the
-// map's bereich(). Null when it does not, when the map is null or was made
-// for another size, or when memory runs out. `alleKerne` samples on the
-// global thread pool: for a single cut, not inside a batch, which already
-// keeps every core busy.
+// The view, Format_RGB32, each channel rounded to the nearest integer.
+// `quelle` may be a band of the full picture of `vollGroesse` (full width,
+// its top row at `ursprung`); it must hold the map's bereich(), and is best
+// Format_RGB32 (other formats are converted first). Null when it does not
+// hold the band, when the map is null or was made for another size, or when
+// memory runs out. `alleKerne` samples on the global thread pool: for a
+// single cut, not inside a batch, which already keeps every core busy.
 QImage abbilden(const QImage& quelle, QPoint ursprung, QSize vollGroesse, const Karte& karte,
                 bool alleKerne = false);
 
