@@ -195,32 +195,22 @@ QRgb bikubisch(const QRgb* const* zeilen, int oben, int ws, int hs, qint32 u, qi
 }
 
 // A corner of an outline: picture coordinates, x not wrapped, and the ray
-// it lies on where it comes from the view's border.
+// it lies on.
 struct Knoten
 {
     double x, y;
     Geometrie::Strahl d;
-    bool strahl;
 };
-
-double bildY(const Geometrie::Strahl& d, const Geometrie& g)
-{
-    return (0.5 - std::atan2(d.y, std::sqrt(d.x * d.x + d.z * d.z)) / pi) * g.hs;
-}
 
 // Where the outline from a to b meets the seam line x = grenze. The border
 // between two samples is a great circle, which meets the seam where the
 // ray's x component is 0; straight interpolation would cut the corner.
 Knoten amSaum(const Knoten& a, const Knoten& b, double grenze, const Geometrie& g)
 {
-    if (a.strahl && b.strahl && a.d.x != b.d.x) {
-        const double t = std::clamp(a.d.x / (a.d.x - b.d.x), 0.0, 1.0);
-        const Geometrie::Strahl d{a.d.x + t * (b.d.x - a.d.x), a.d.y + t * (b.d.y - a.d.y),
-                                  a.d.z + t * (b.d.z - a.d.z)};
-        return {grenze, bildY(d, g), d, true};
-    }
-    const double t = b.x == a.x ? 0 : (grenze - a.x) / (b.x - a.x);
-    return {grenze, a.y + t * (b.y - a.y), {}, false};
+    const double t = a.d.x == b.d.x ? 0.5 : std::clamp(a.d.x / (a.d.x - b.d.x), 0.0, 1.0);
+    const Geometrie::Strahl d{a.d.x + t * (b.d.x - a.d.x), a.d.y + t * (b.d.y - a.d.y),
+                              a.d.z + t * (b.d.z - a.d.z)};
+    return {grenze, (0.5 - std::atan2(d.y, std::sqrt(d.x * d.x + d.z * d.z)) / pi) * g.hs, d};
 }
 
 // Sutherland-Hodgman against one side of a vertical line.
@@ -305,7 +295,7 @@ QList<QPolygonF> umriss(QSize quelle, const Blick& blick, int punkteJeKante)
         const Geometrie::Strahl d =
             g.strahl(ex[e] + t * (ex[e + 1] - ex[e]), ey[e] + t * (ey[e + 1] - ey[e]));
         const QPointF p = g.uv(d) + QPointF(0.5, 0.5);
-        rand.push_back({p.x(), p.y(), d, true});
+        rand.push_back({p.x(), p.y(), d});
     }
     auto entfalten = [&] {
         rand[0].x -= g.ws * std::floor(rand[0].x / g.ws);
@@ -341,19 +331,16 @@ QList<QPolygonF> umriss(QSize quelle, const Blick& blick, int punkteJeKante)
     int k = 0;
     while (k < n - 1 && rand[k + 1].x < g.ws)
         ++k;
-    Knoten danach = rand[(k + 1) % n];
-    if (k == n - 1)
-        danach.x += g.ws;
-    const double saumY = amSaum(rand[k], danach, g.ws, g).y;
+    const double saumY = amSaum(rand[k], rand[(k + 1) % n], g.ws, g).y;
     const double polY = g.m[1][2] > 0 ? 0 : g.hs; // the view's centre looks up: sin(nick)
-    std::vector<Knoten> p{{0, saumY, {}, false}};
+    std::vector<Knoten> p{{0, saumY, {}}};
     for (int m = k + 1; m < n; ++m)
-        p.push_back({rand[m].x - g.ws, rand[m].y, rand[m].d, true});
+        p.push_back({rand[m].x - g.ws, rand[m].y, rand[m].d});
     for (int m = 0; m <= k; ++m)
         p.push_back(rand[m]);
-    p.push_back({g.ws, saumY, {}, false});
-    p.push_back({g.ws, polY, {}, false});
-    p.push_back({0, polY, {}, false});
+    p.push_back({g.ws, saumY, {}});
+    p.push_back({g.ws, polY, {}});
+    p.push_back({0, polY, {}});
     return {geschlossen(p, g)};
 }
 
