@@ -17,8 +17,9 @@ using std::numbers::pi;
 
 constexpr qint32 Eins = 1 << Karte::Bruchbits;
 constexpr qint32 Maske = Eins - 1;
-// Positions are kept as qint32 with Bruchbits fractional bits.
-constexpr int MaxSeite = (std::numeric_limits<qint32>::max() >> Karte::Bruchbits) - 1;
+// Positions are kept as qint32 with Bruchbits fractional bits, and a column
+// plus the yaw's shift must still fit.
+constexpr int MaxSeite = std::numeric_limits<qint32>::max() >> (Karte::Bruchbits + 1);
 
 bool brauchbar(QSize quelle, const Blick& b)
 {
@@ -232,8 +233,11 @@ std::vector<Knoten> abschneiden(const std::vector<Knoten>& p, double grenze, boo
 QPolygonF geschlossen(const std::vector<Knoten>& p, const Geometrie& g)
 {
     QPolygonF aus;
-    for (const Knoten& k : p)
-        aus.append({std::clamp(k.x, 0.0, g.ws), std::clamp(k.y, 0.0, g.hs)});
+    for (const Knoten& k : p) {
+        const QPointF q(std::clamp(k.x, 0.0, g.ws), std::clamp(k.y, 0.0, g.hs));
+        if (aus.isEmpty() || aus.last() != q) // a sample on the seam comes twice
+            aus.append(q);
+    }
     if (!aus.isEmpty() && aus.first() != aus.last())
         aus.append(aus.first());
     return aus;
