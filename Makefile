@@ -14,7 +14,8 @@ DEPS      := cmake g++ make pkg-config qt6-base-dev qt6-image-formats-plugins \
 ASAN_BUILD_DIR ?= build-asan
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS   ?= 60
-FUZZ_TARGETS   := profil_lesen profil_schreiben versionsdatei updateliste
+FUZZ_TARGETS   := profil_lesen profil_schreiben versionsdatei updateliste \
+                  groesse_lesen bild_laden jpeg_bereich jpeg_verlustfrei
 
 .PHONY: deps configure build run test clean test-asan fuzz
 

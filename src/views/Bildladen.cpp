@@ -348,8 +348,12 @@ public:
         m_leser.emplace(&m_puffer, m_format);
         m_leser->setAutoTransform(false);
         m_groesse = m_leser->size();
-        // 16 bits per sample are held at twice the size until they are rounded.
-        const int faktor = istSechzehnBit(m_leser->imageFormat()) ? 2 : 1;
+        // 16 bits per sample are held at twice the size until they are
+        // rounded. Only these readers are asked: Qt's JPEG reader answers
+        // with an unset value for a header it cannot read.
+        const bool tief =
+            (m_format == "png" || m_format == "tiff") && istSechzehnBit(m_leser->imageFormat());
+        const int faktor = tief ? 2 : 1;
         if (m_groesse.isValid() && faktor * bildBytes(m_groesse) > grenzeBytes())
             m_zuGross = zuGrossMeldung(m_groesse);
     }
@@ -557,8 +561,11 @@ Bildgroesse groesseLesen(const QString& pfad)
     }
     QImageReader leser(&datei, format);
     ergebnis.groesse = leser.size();
-    if (!ergebnis.groesse.isValid())
+    // A GIF whose first picture is 0 × 0 has a size but no pixel to decode.
+    if (!ergebnis.groesse.isValid() || ergebnis.groesse.isEmpty()) {
+        ergebnis.groesse = QSize();
         ergebnis.fehler = meldung::GrundBeschaedigt.toString();
+    }
     return ergebnis;
 }
 

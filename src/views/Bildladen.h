@@ -14,7 +14,13 @@ namespace schnitt {
 // Qt refuses to allocate a decoded picture above this size. Set in one place
 // so that a file whose header claims an absurd size gives an error instead of
 // taking all memory.
+#ifdef SICHTWERK_FUZZ_SPEICHERGRENZE_MB
+// The fuzz build refuses large pictures sooner, so that a header claiming
+// one is refused before it takes the fuzzer's memory.
+inline constexpr int SpeichergrenzeMB = SICHTWERK_FUZZ_SPEICHERGRENZE_MB;
+#else
 inline constexpr int SpeichergrenzeMB = 1024;
+#endif
 
 struct GeladenesBild
 {

@@ -356,6 +356,18 @@ private slots:
         QCOMPARE(vorschauLaden(pfad, QSize(626, 469)).fehler, grund);
     }
 
+    void kopfOhneBildpunkte()
+    {
+        // A GIF whose first picture is 0 × 0: the check of the rectangles
+        // must not take it for a picture.
+        const Bildgroesse g =
+            groesseLesen(ablegen("leer.gif", QByteArray("GIF89a\x27\xea\x60\xea\x80\0\0\0\0\0\0\0\0"
+                                                        "\xff\xff\xff\x2c\0\0\0\0\0\0\0\0\0",
+                                                        29)));
+        QCOMPARE(g.fehler, meldung::GrundBeschaedigt.toString());
+        QVERIFY(!g.groesse.isValid());
+    }
+
     void verlustfreiBeschaedigt()
     {
         const QByteArray jpeg = daten("icc.jpg");
