@@ -11,8 +11,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <turbojpeg.h>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* daten, size_t groesse)
 {
     FuzzedDataProvider eingabe(daten, groesse);
@@ -28,11 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* daten, size_t groesse)
     const schnitt::JpegRaster raster = schnitt::jpegRasterLesen(jpeg);
     bool alleAufRaster = raster.gueltig();
     for (QRect& b : bereiche) {
+        // Onto the grid, so that the transform runs wherever they fit.
         if (raster.gueltig())
-            b.moveTo(b.left() * raster.mcu.width() % qMax(1, raster.groesse.width()) /
-                         raster.mcu.width() * raster.mcu.width(),
-                     b.top() * raster.mcu.height() % qMax(1, raster.groesse.height()) /
-                         raster.mcu.height() * raster.mcu.height());
+            b.moveTo(b.left() / 8 * raster.mcu.width(), b.top() / 8 * raster.mcu.height());
         alleAufRaster = alleAufRaster && schnitt::verlustfreiSchneidbar(raster, b);
     }
     QString fehler;
@@ -43,14 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* daten, size_t groesse)
     if (schnitte.isEmpty())
         return 0;
     PRUEFEN(schnitte.size() == bereiche.size());
-    tjhandle h = tjInitDecompress();
-    for (qsizetype i = 0; i < schnitte.size(); ++i) {
-        int breite = 0, hoehe = 0, abtastung = 0, farbraum = 0;
-        PRUEFEN(tjDecompressHeader3(h, reinterpret_cast<const unsigned char*>(schnitte[i].data()),
-                                    static_cast<unsigned long>(schnitte[i].size()), &breite, &hoehe,
-                                    &abtastung, &farbraum) == 0);
-        PRUEFEN(QSize(breite, hoehe) == bereiche[i].size());
-    }
-    tjDestroy(h);
+    for (qsizetype i = 0; i < schnitte.size(); ++i)
+        PRUEFEN(schnitt::jpegRasterLesen(schnitte[i]).groesse == bereiche[i].size());
     return 0;
 }
