@@ -178,7 +178,7 @@ bool tiffVollstaendig(QByteArrayView d)
             const qint64 anzahl = zahl32(eintrag + 4);
             const int breite = typ == 3 ? 2 : typ == 4 ? 4 : 0;
             if (breite == 0)
-                return false;
+                return true; // a type no reader writes here: the decoder judges
             const qint64 ort = anzahl * breite <= 4 ? eintrag + 8 : qint64(zahl32(eintrag + 8));
             if (ort + anzahl * breite > n)
                 return false;
