@@ -7,12 +7,15 @@ BUILD_DIR ?= build
 JOBS      ?= $(shell nproc)
 DEPS      := cmake g++ make pkg-config qt6-base-dev qt6-image-formats-plugins \
              libgl-dev fonts-dejavu-core fonts-liberation2 fonts-comic-neue \
-             qt6-translations-l10n libsodium-dev libjpeg62-turbo-dev
+             qt6-translations-l10n libsodium-dev libjpeg62-turbo-dev \
+             libturbojpeg0-dev libdeflate-dev zlib1g-dev libtiff-dev libwebp-dev \
+             libjpeg-turbo-progs
 
 ASAN_BUILD_DIR ?= build-asan
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS   ?= 60
-FUZZ_TARGETS   := profil_lesen profil_schreiben versionsdatei updateliste
+FUZZ_TARGETS   := profil_lesen profil_schreiben versionsdatei updateliste \
+                  groesse_lesen bild_laden jpeg_bereich jpeg_verlustfrei
 
 .PHONY: deps configure build run test clean test-asan fuzz
 

@@ -1,5 +1,6 @@
 #include "Bildladen.h"
 
+#include "Farbprofil.h"
 #include "JpegBereich.h"
 #include "Meldungen.h"
 #include "config/Dateien.h"
@@ -42,57 +43,6 @@ quint32 le32(QByteArrayView d, qsizetype i)
 uint le16(QByteArrayView d, qsizetype i)
 {
     return byteAn(d, i) | byteAn(d, i + 1) << 8;
-}
-
-// libjpeg pads a truncated scan with grey and reports only a warning, so Qt
-// hands back a half-grey picture as a success. Walking the segments to the
-// end-of-image marker finds the cut. Data after that marker (thumbnails of
-// some cameras, appended videos) is never looked at.
-bool jpegVollstaendig(QByteArrayView d)
-{
-    const qsizetype n = d.size();
-    if (n < 4 || byteAn(d, 0) != 0xFF || byteAn(d, 1) != 0xD8)
-        return false;
-    auto istRst = [](uint m) { return m >= 0xD0 && m <= 0xD7; };
-    qsizetype i = 2;
-    while (i + 1 < n) {
-        if (byteAn(d, i) != 0xFF || byteAn(d, i + 1) == 0xFF) {
-            // Stray or fill bytes between segments; the decoder skips them too.
-            ++i;
-            continue;
-        }
-        const uint marke = byteAn(d, i + 1);
-        i += 2;
-        if (marke == 0xD9)
-            return true;
-        if (marke == 0x00 || marke == 0x01 || istRst(marke))
-            continue;
-        if (i + 2 > n)
-            return false;
-        const qsizetype laenge = byteAn(d, i) << 8 | byteAn(d, i + 1);
-        if (laenge < 2 || i + laenge > n)
-            return false;
-        i += laenge;
-        if (marke == 0xDA) {
-            // Entropy-coded data ends at the first marker that is neither a
-            // stuffed zero nor a restart marker. memchr jumps from one 0xFF to
-            // the next: a camera picture has megabytes of scan data, and the
-            // preview pays for this walk too.
-            while (i + 1 < n) {
-                const void* ff = std::memchr(d.data() + i, 0xFF, size_t(n - 1 - i));
-                if (!ff) {
-                    i = n - 1;
-                    break;
-                }
-                i = static_cast<const char*>(ff) - d.data();
-                const uint folge = byteAn(d, i + 1);
-                if (folge != 0x00 && !istRst(folge))
-                    break;
-                ++i;
-            }
-        }
-    }
-    return false;
 }
 
 // Qt's reader stops at the end of a short file and returns rows it never
@@ -172,6 +122,132 @@ bool gifVollstaendig(QByteArrayView d)
     return false;
 }
 
+// Chunk by chunk to IEND: Qt's reader refuses a short file too, but as
+// damaged, and the user should hear that it was cut off.
+bool pngVollstaendig(QByteArrayView d)
+{
+    const qsizetype n = d.size();
+    qsizetype i = 8;
+    while (i + 12 <= n) {
+        const qint64 laenge = qint64(byteAn(d, i)) << 24 | byteAn(d, i + 1) << 16 |
+                              byteAn(d, i + 2) << 8 | byteAn(d, i + 3);
+        if (i + 12 + laenge > n)
+            return false;
+        if (d.sliced(i + 4, 4) == "IEND")
+            return true;
+        i += 12 + laenge;
+    }
+    return false;
+}
+
+// The RIFF header gives the length of everything behind it.
+bool webpVollstaendig(QByteArrayView d)
+{
+    return d.size() >= 12 && qint64(le32(d, 4)) + 8 <= d.size();
+}
+
+// libtiff's JPEG codec pads a short strip with grey and only warns, like
+// libjpeg itself; the other codecs fail. So every strip or tile of the first
+// picture must lie within the file. A layout this walk does not know is left
+// to the decoder.
+bool tiffVollstaendig(QByteArrayView d)
+{
+    const qsizetype n = d.size();
+    const bool klein = byteAn(d, 0) == 'I';
+    auto zahl16 = [&](qint64 i) -> quint32 {
+        return klein ? le16(d, i) : byteAn(d, i) << 8 | byteAn(d, i + 1);
+    };
+    auto zahl32 = [&](qint64 i) -> quint32 {
+        return klein ? le32(d, i)
+                     : quint32(byteAn(d, i)) << 24 | byteAn(d, i + 1) << 16 |
+                           byteAn(d, i + 2) << 8 | byteAn(d, i + 3);
+    };
+    if (n < 8)
+        return false;
+    const qint64 verzeichnis = zahl32(4);
+    if (verzeichnis + 2 > n)
+        return false;
+    const qint64 eintraege = zahl16(verzeichnis);
+    if (verzeichnis + 2 + 12 * eintraege > n)
+        return false;
+    // Offsets and byte counts, each a list of SHORT or LONG values.
+    auto liste = [&](quint32 tag, QList<qint64>* werte) {
+        for (qint64 e = 0; e < eintraege; ++e) {
+            const qint64 eintrag = verzeichnis + 2 + 12 * e;
+            if (zahl16(eintrag) != tag)
+                continue;
+            const quint32 typ = zahl16(eintrag + 2);
+            const qint64 anzahl = zahl32(eintrag + 4);
+            const int breite = typ == 3 ? 2 : typ == 4 ? 4 : 0;
+            if (breite == 0)
+                return true; // a type no reader writes here: the decoder judges
+            const qint64 ort = anzahl * breite <= 4 ? eintrag + 8 : qint64(zahl32(eintrag + 8));
+            if (ort + anzahl * breite > n)
+                return false;
+            werte->reserve(anzahl);
+            for (qint64 k = 0; k < anzahl; ++k)
+                werte->append(breite == 2 ? zahl16(ort + 2 * k) : zahl32(ort + 4 * k));
+            return true;
+        }
+        return true;
+    };
+    QList<qint64> orte, laengen;
+    if (!liste(273, &orte) || !liste(279, &laengen))
+        return false;
+    if (orte.isEmpty() && (!liste(324, &orte) || !liste(325, &laengen)))
+        return false;
+    if (orte.size() != laengen.size())
+        return true;
+    for (qsizetype k = 0; k < orte.size(); ++k)
+        if (orte[k] + laengen[k] > n)
+            return false;
+    return true;
+}
+
+// PNG and TIFF keep 16 bits per sample, and Qt's conversion to 8 bits rounds
+// 128 of every 257 values up where the nearest value is below. The views
+// must hold what the picture saved with 8 bits holds: v * 255 / 65535 to the
+// nearest, which is (v + 128) / 257 in integers.
+QImage achtBit(const QImage& bild)
+{
+    auto runden = [](uint v) { return (v + 128) / 257; };
+    if (bild.format() == QImage::Format_Grayscale16) {
+        QImage ziel(bild.size(), QImage::Format_RGB32);
+        if (ziel.isNull())
+            return {};
+        for (int y = 0; y < bild.height(); ++y) {
+            const auto* q = reinterpret_cast<const quint16*>(bild.constScanLine(y));
+            auto* z = reinterpret_cast<QRgb*>(ziel.scanLine(y));
+            for (int x = 0; x < bild.width(); ++x) {
+                const uint g = runden(q[x]);
+                z[x] = qRgb(g, g, g);
+            }
+        }
+        return ziel;
+    }
+    const QImage quelle = bild.format() == QImage::Format_RGBA64_Premultiplied
+                              ? bild.convertToFormat(QImage::Format_RGBA64)
+                              : bild;
+    const bool alpha = quelle.hasAlphaChannel();
+    QImage ziel(bild.size(), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (ziel.isNull() || quelle.isNull())
+        return {};
+    for (int y = 0; y < quelle.height(); ++y) {
+        const auto* q = reinterpret_cast<const QRgba64*>(quelle.constScanLine(y));
+        auto* z = reinterpret_cast<QRgb*>(ziel.scanLine(y));
+        for (int x = 0; x < quelle.width(); ++x)
+            z[x] = qRgba(runden(q[x].red()), runden(q[x].green()), runden(q[x].blue()),
+                         alpha ? runden(q[x].alpha()) : 255);
+    }
+    return ziel;
+}
+
+bool istSechzehnBit(QImage::Format format)
+{
+    return format == QImage::Format_Grayscale16 || format == QImage::Format_RGBX64 ||
+           format == QImage::Format_RGBA64 || format == QImage::Format_RGBA64_Premultiplied;
+}
+
 // GIF transparency and BMP alpha are laid over white, the colour of the
 // empty surface the views are cut from.
 QImage ohneAlpha(const QImage& bild)
@@ -248,6 +324,12 @@ public:
             vollstaendig = bmpVollstaendig(m_inhalt);
         else if (m_format == "gif")
             vollstaendig = gifVollstaendig(m_inhalt);
+        else if (m_format == "png")
+            vollstaendig = pngVollstaendig(m_inhalt);
+        else if (m_format == "tiff")
+            vollstaendig = tiffVollstaendig(m_inhalt);
+        else if (m_format == "webp")
+            vollstaendig = webpVollstaendig(m_inhalt);
         else {
             m_fehler = meldung::GrundFormat.toString();
             return;
@@ -260,7 +342,13 @@ public:
         m_leser.emplace(&m_puffer, m_format);
         m_leser->setAutoTransform(false);
         m_groesse = m_leser->size();
-        if (m_groesse.isValid() && bildBytes(m_groesse) > grenzeBytes())
+        // 16 bits per sample are held at twice the size until they are
+        // rounded. Only these readers are asked: Qt's JPEG reader answers
+        // with an unset value for a header it cannot read.
+        const bool tief =
+            (m_format == "png" || m_format == "tiff") && istSechzehnBit(m_leser->imageFormat());
+        const int faktor = tief ? 2 : 1;
+        if (m_groesse.isValid() && faktor * bildBytes(m_groesse) > grenzeBytes())
             m_zuGross = zuGrossMeldung(m_groesse);
     }
     Quelle(const Quelle&) = delete;
@@ -294,7 +382,7 @@ public:
             }
             return {};
         }
-        QImage bild = ohneAlpha(roh);
+        QImage bild = ohneAlpha(istSechzehnBit(roh.format()) ? achtBit(roh) : roh);
         if (bild.isNull())
             *fehler = meldung::GrundBeschaedigt.toString();
         return bild;
@@ -309,6 +397,14 @@ private:
     QString m_fehler;
     QString m_zuGross;
 };
+
+bool bekanntesFormat(const QByteArray& format)
+{
+    for (const char* f : {"jpeg", "bmp", "gif", "png", "tiff", "webp"})
+        if (format == f)
+            return true;
+    return false;
+}
 
 GeladenesBild fehlschlag(const QString& grund)
 {
@@ -351,6 +447,7 @@ GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich, Speicherbu
             if (!ergebnis.bild.isNull()) {
                 ergebnis.ursprung = teil.topLeft();
                 ergebnis.vollGroesse = ganz.size();
+                ergebnis.icc = farbprofilLesen(quelle.inhalt());
                 return ergebnis;
             }
             // Qt's reader below judges a file libjpeg gave up on as it always did.
@@ -383,6 +480,7 @@ GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich, Speicherbu
     } else {
         ergebnis.vollGroesse = ergebnis.bild.size();
     }
+    ergebnis.icc = farbprofilLesen(quelle.inhalt());
     return ergebnis;
 }
 
@@ -452,14 +550,17 @@ Bildgroesse groesseLesen(const QString& pfad)
         return ergebnis;
 
     const QByteArray format = QImageReader::imageFormat(&datei);
-    if (format != "jpeg" && format != "bmp" && format != "gif") {
+    if (!bekanntesFormat(format)) {
         ergebnis.fehler = meldung::GrundFormat.toString();
         return ergebnis;
     }
     QImageReader leser(&datei, format);
     ergebnis.groesse = leser.size();
-    if (!ergebnis.groesse.isValid())
+    // A GIF whose first picture is 0 × 0 has a size but no pixel to decode.
+    if (!ergebnis.groesse.isValid() || ergebnis.groesse.isEmpty()) {
+        ergebnis.groesse = QSize();
         ergebnis.fehler = meldung::GrundBeschaedigt.toString();
+    }
     return ergebnis;
 }
 

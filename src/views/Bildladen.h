@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -13,7 +14,13 @@ namespace schnitt {
 // Qt refuses to allocate a decoded picture above this size. Set in one place
 // so that a file whose header claims an absurd size gives an error instead of
 // taking all memory.
+#ifdef SICHTWERK_FUZZ_SPEICHERGRENZE_MB
+// The fuzz build refuses large pictures sooner, so that a header claiming
+// one is refused before it takes the fuzzer's memory.
+inline constexpr int SpeichergrenzeMB = SICHTWERK_FUZZ_SPEICHERGRENZE_MB;
+#else
 inline constexpr int SpeichergrenzeMB = 1024;
+#endif
 
 struct GeladenesBild
 {
@@ -25,15 +32,20 @@ struct GeladenesBild
     QPoint ursprung;
     // The batch's memory this picture holds until it is dropped.
     Speicherbudget::Anteil anteil;
+    // The file's ICC colour profile, for views in formats that can carry it;
+    // empty when it has none.
+    QByteArray icc;
 
     bool ok() const { return fehler.isEmpty(); }
 };
 
-// Decodes a BMP, JPEG or GIF file, recognised by its content, not its name.
-// Orientation tags are ignored, since the rectangles are measured on the
-// stored pixels. Transparent pixels come out white. Truncated BMP, JPEG and
-// GIF data is refused rather than shown half grey or half garbage. Touches no
-// shared state, so it may run on any thread.
+// Decodes a BMP, JPEG, GIF, PNG, TIFF or WebP file, recognised by its
+// content, not its name. Orientation tags are ignored, since the rectangles
+// are measured on the stored pixels. Transparent pixels come out white; 16
+// bits per sample become 8 as v * 255 / 65535 rounded to the nearest, as in
+// the picture saved with 8 bits. Truncated data is refused rather than shown
+// half grey or half garbage. Touches no shared state, so it may run on any
+// thread.
 GeladenesBild bildLaden(const QString& pfad);
 
 // Like bildLaden, but of a JPEG only the rows and columns `bereich` needs are
@@ -73,7 +85,8 @@ struct Bildgroesse
 // The picture's size from its header alone, nothing decoded: checking the
 // rectangles against a folder of large pictures takes a moment, not minutes.
 // The same reasons as bildLaden for a file that is missing, no plain file,
-// empty or no BMP, JPEG or GIF; a file cut short behind its header passes.
+// empty or of no known format; a file cut short behind its header passes
+// (except a TIFF, whose header may stand at its end).
 Bildgroesse groesseLesen(const QString& pfad);
 
 } // namespace schnitt

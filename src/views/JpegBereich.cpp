@@ -13,6 +13,64 @@ namespace schnitt {
 
 namespace {
 
+uint byteAn(QByteArrayView d, qsizetype i)
+{
+    return static_cast<uchar>(d[i]);
+}
+
+} // namespace
+
+// Walking the segments to the end-of-image marker finds the cut. Data after
+// that marker (thumbnails of some cameras, appended videos) is never looked at.
+bool jpegVollstaendig(QByteArrayView d)
+{
+    const qsizetype n = d.size();
+    if (n < 4 || byteAn(d, 0) != 0xFF || byteAn(d, 1) != 0xD8)
+        return false;
+    auto istRst = [](uint m) { return m >= 0xD0 && m <= 0xD7; };
+    qsizetype i = 2;
+    while (i + 1 < n) {
+        if (byteAn(d, i) != 0xFF || byteAn(d, i + 1) == 0xFF) {
+            // Stray or fill bytes between segments; the decoder skips them too.
+            ++i;
+            continue;
+        }
+        const uint marke = byteAn(d, i + 1);
+        i += 2;
+        if (marke == 0xD9)
+            return true;
+        if (marke == 0x00 || marke == 0x01 || istRst(marke))
+            continue;
+        if (i + 2 > n)
+            return false;
+        const qsizetype laenge = byteAn(d, i) << 8 | byteAn(d, i + 1);
+        if (laenge < 2 || i + laenge > n)
+            return false;
+        i += laenge;
+        if (marke == 0xDA) {
+            // Entropy-coded data ends at the first marker that is neither a
+            // stuffed zero nor a restart marker. memchr jumps from one 0xFF to
+            // the next: a camera picture has megabytes of scan data, and the
+            // preview pays for this walk too.
+            while (i + 1 < n) {
+                const void* ff = std::memchr(d.data() + i, 0xFF, size_t(n - 1 - i));
+                if (!ff) {
+                    i = n - 1;
+                    break;
+                }
+                i = static_cast<const char*>(ff) - d.data();
+                const uint folge = byteAn(d, i + 1);
+                if (folge != 0x00 && !istRst(folge))
+                    break;
+                ++i;
+            }
+        }
+    }
+    return false;
+}
+
+namespace {
+
 // libjpeg ends a failed call by jumping back into the frame that armed it.
 struct Fehlerfalle
 {

@@ -17,6 +17,11 @@ struct JpegKopf
     qint64 koeffizientenBytes = 0;
 };
 
+// Whether the segments run to the end-of-image marker. libjpeg pads a
+// truncated scan with grey and reports only a warning, so a decoder would
+// hand back a half-grey picture as a success.
+bool jpegVollstaendig(QByteArrayView daten);
+
 // False, with the German reason in `fehler`, when libjpeg rejects the header.
 bool jpegKopfLesen(QByteArrayView daten, JpegKopf* kopf, QString* fehler);
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QList>
 #include <QString>
 
@@ -57,6 +60,23 @@ inline QList<QByteArray> namenIn(const QByteArray& inhalt, qsizetype hoechstens)
         }
     }
     return namen;
+}
+
+// The picture readers take a path: each input goes into the same file of
+// this process. Qt finds its image plugins through the application object.
+inline QString alsDatei(const uint8_t* daten, size_t groesse)
+{
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication anwendung(argc, argv);
+    static const QString pfad = QDir::temp().filePath(
+        QStringLiteral("sichtwerk-fuzz-%1.bild").arg(QCoreApplication::applicationPid()));
+    QFile datei(pfad);
+    if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        datei.write(reinterpret_cast<const char*>(daten), qint64(groesse)) != qint64(groesse))
+        std::abort();
+    return pfad;
 }
 
 } // namespace fuzz

@@ -166,8 +166,9 @@ private slots:
             << "rst.jpg" << neustart.left(neustart.size() / 2) << unvollstaendig;
         QTest::newRow("JPEG endet nach RST7")
             << "rst7.jpg" << neustart.left(neustart.lastIndexOf("\xFF\xD7") + 2) << unvollstaendig;
-        QTest::newRow("PNG als JPEG")
-            << "png.jpg" << testbilder::kodieren(foto, "PNG") << meldung::GrundFormat.toString();
+        // A picture format Qt reads, but which is not one of the listed ones.
+        QTest::newRow("PPM als JPEG")
+            << "ppm.jpg" << testbilder::kodieren(foto, "PPM") << meldung::GrundFormat.toString();
         QTest::newRow("fehlende Datei") << "" << QByteArray() << meldung::GrundFehlt.toString();
         QTest::newRow("Ordner mit Bildnamen")
             << "ordner.jpg" << QByteArray() << meldung::GrundKeineDatei.toString();

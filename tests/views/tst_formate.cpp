@@ -1,0 +1,341 @@
+// PNG, TIFF and WebP pictures in, PNG, JPEG, TIFF and WebP views out, and JPEG
+// views cut without re-encoding: the same pixels as the picture saved as
+// BMP, the source's colour profile carried on, and a clear reason for every
+// damaged file.
+
+#include "Testbilder.h"
+#include "views/Bildladen.h"
+#include "views/Farbprofil.h"
+#include "views/JpegVerlustfrei.h"
+#include "views/Kodierer.h"
+#include "views/Meldungen.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace schnitt;
+
+namespace {
+
+QByteArray daten(const QString& name)
+{
+    return testbilder::testdatei(QStringLiteral("formate/") + name);
+}
+
+double psnr(const QImage& ist, const QImage& soll)
+{
+    double summe = 0;
+    for (int i = 0; i < soll.width() * soll.height(); ++i) {
+        const QRgb a = ist.pixel(i % soll.width(), i / soll.width());
+        const QRgb b = soll.pixel(i % soll.width(), i / soll.width());
+        for (int d : {qRed(a) - qRed(b), qGreen(a) - qGreen(b), qBlue(a) - qBlue(b)})
+            summe += d * d;
+    }
+    return 10 * std::log10(255.0 * 255.0 * 3 * soll.width() * soll.height() / summe);
+}
+
+} // namespace
+
+class TestFormate final : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_ordner;
+
+    QString ablegen(const QString& name, const QByteArray& inhalt)
+    {
+        return testbilder::schreiben(m_ordner.path(), name, inhalt);
+    }
+    GeladenesBild laden(const QByteArray& inhalt)
+    {
+        return bildLaden(ablegen(QStringLiteral("bild"), inhalt));
+    }
+
+private slots:
+    void gleichDemBmp_data()
+    {
+        QTest::addColumn<QString>("datei");
+        QTest::addColumn<QString>("zwilling");
+        // PNG in every layout, TIFF with every compression, WebP both ways.
+        const char* paare[][2] = {
+            {"rgb.png", "quelle.bmp"},      {"zeilensprung.png", "quelle.bmp"},
+            {"palette.png", "palette.bmp"}, {"palette-alpha.png", "palette-alpha.bmp"},
+            {"grau.png", "grau.bmp"},       {"rgb16.png", "rgb16.bmp"},
+            {"grau16.png", "grau16.bmp"},   {"alpha.png", "alpha.bmp"},
+            {"alpha16.png", "alpha.bmp"},   {"ohne.tif", "quelle.bmp"},
+            {"lzw.tif", "quelle.bmp"},      {"deflate.tif", "quelle.bmp"},
+            {"kacheln.tif", "quelle.bmp"},  {"jpeg.tif", "jpeg-tif.bmp"},
+            {"rgb16.tif", "rgb16.bmp"},     {"verlustfrei.webp", "quelle.bmp"},
+            {"alpha.webp", "alpha.bmp"},    {"verlustbehaftet.webp", "verlustbehaftet.bmp"}};
+        for (const auto& [datei, zwilling] : paare)
+            QTest::newRow(datei) << QString(datei) << QString(zwilling);
+    }
+    void gleichDemBmp()
+    {
+        QFETCH(QString, datei);
+        QFETCH(QString, zwilling);
+        // Under a BMP name: the content decides, not the ending.
+        const QString pfad = ablegen(datei + ".bmp", daten(datei));
+        const GeladenesBild soll = laden(daten(zwilling));
+        QVERIFY2(soll.ok(), qPrintable(soll.fehler));
+        const GeladenesBild ist = bildLaden(pfad);
+        QVERIFY2(ist.ok(), qPrintable(ist.fehler));
+        QCOMPARE(ist.bild.format(), QImage::Format_RGB32);
+        QCOMPARE(testbilder::ersterUnterschied(ist.bild, soll.bild), QString());
+        const QRect bereich(10, 5, 30, 20);
+        const GeladenesBild teil = bereichLaden(pfad, bereich);
+        QVERIFY2(teil.ok(), qPrintable(teil.fehler));
+        QCOMPARE(testbilder::ersterUnterschied(teil.bild.copy(bereich.translated(-teil.ursprung)),
+                                               soll.bild.copy(bereich)),
+                 QString());
+        const Vorschaubild v = vorschauLaden(pfad, QSize(626, 469));
+        QVERIFY2(v.ok(), qPrintable(v.fehler));
+        QCOMPARE(testbilder::ersterUnterschied(v.bild, soll.bild), QString());
+        QCOMPARE(groesseLesen(pfad).groesse, soll.bild.size());
+    }
+
+    void sechzehnBitGerundet_data()
+    {
+        QTest::addColumn<QString>("datei");
+        QTest::addColumn<bool>("grau");
+        QTest::newRow("PNG RGB") << "alle16.png" << false;
+        QTest::newRow("PNG grau") << "alle16-grau.png" << true;
+        QTest::newRow("TIFF RGB") << "alle16.tif" << false;
+    }
+    void sechzehnBitGerundet()
+    {
+        // Each of the 65536 values once: red v, green 65535 − v, blue v with
+        // its two bytes swapped.
+        QFETCH(QString, datei);
+        QFETCH(bool, grau);
+        const GeladenesBild b = laden(daten(datei));
+        QVERIFY2(b.ok(), qPrintable(b.fehler));
+        auto acht = [](int v) { return int(std::lround(v * 255.0 / 65535.0)); };
+        for (int v = 0; v < 65536; ++v) {
+            const QRgb p = b.bild.pixel(v % 256, v / 256);
+            const QRgb soll = grau ? qRgb(acht(v), acht(v), acht(v))
+                                   : qRgb(acht(v), acht(65535 - v), acht((v & 255) << 8 | v >> 8));
+            QVERIFY2(p == soll, qPrintable(QString::number(v)));
+        }
+    }
+
+    void farbprofil_data()
+    {
+        QTest::addColumn<QString>("datei");
+        QTest::addColumn<bool>("mitProfil");
+        for (const char* d : {"icc.jpg", "icc.png", "icc.tif", "icc.webp"})
+            QTest::newRow(d) << d << true;
+        QTest::newRow("PNG ohne") << "rgb.png" << false;
+        QTest::newRow("TIFF ohne") << "ohne.tif" << false;
+    }
+    void farbprofil()
+    {
+        QFETCH(QString, datei);
+        QFETCH(bool, mitProfil);
+        const QByteArray soll = mitProfil ? daten("profil.icc") : QByteArray();
+        const QString pfad = ablegen(datei, daten(datei));
+        QCOMPARE(bildLaden(pfad).icc, soll);
+        // A JPEG part comes from libjpeg itself, the rest from Qt's readers.
+        QCOMPARE(bereichLaden(pfad, QRect(16, 16, 20, 20)).icc, soll);
+    }
+
+    void kodieren_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("qualitaet"); // 0: none given
+        QTest::addColumn<double>("mindestPsnr");
+        QTest::addColumn<int>("profilGroesse");
+        const int png = int(Ausgabeformat::png), tif = int(Ausgabeformat::tif);
+        const int webp = int(Ausgabeformat::webp), jpg = int(Ausgabeformat::jpg);
+        QTest::newRow("PNG") << png << 0 << 99.0 << 500;
+        QTest::newRow("TIFF") << tif << 0 << 99.0 << 500;
+        QTest::newRow("WebP verlustfrei") << webp << 0 << 99.0 << 500;
+        QTest::newRow("WebP Qualität 90") << webp << 90 << 30.0 << 500;
+        QTest::newRow("JPEG Standard") << jpg << 0 << 38.0 << 500;
+        // Larger than one APP2 segment holds.
+        QTest::newRow("JPEG großes Profil") << jpg << 90 << 38.0 << 150000;
+        QTest::newRow("JPEG Qualität 1") << jpg << 1 << 15.0 << 0;
+        QTest::newRow("BMP") << int(Ausgabeformat::bmp) << 0 << 99.0 << 0;
+    }
+    void kodieren()
+    {
+        QFETCH(int, format);
+        QFETCH(int, qualitaet);
+        QFETCH(double, mindestPsnr);
+        QFETCH(int, profilGroesse);
+        // A smooth picture like a photograph, of odd size, so that the chroma
+        // and the PNG rows have ragged ends.
+        const QImage ansicht = laden(daten("ansicht.png")).bild;
+        Kodierung k;
+        k.format = Ausgabeformat(format);
+        if (qualitaet)
+            k.qualitaet = qualitaet;
+        k.icc = daten("profil.icc");
+        if (profilGroesse > k.icc.size())
+            k.icc += QByteArray(profilGroesse - k.icc.size(), 'p');
+        QString fehler;
+        const QByteArray datei = schnitt::kodieren(ansicht, k, &fehler);
+        QVERIFY2(!datei.isNull(), qPrintable(fehler));
+        // The cut's views come as RGB888, the whole picture's as RGB32.
+        QCOMPARE(schnitt::kodieren(ansicht.convertToFormat(QImage::Format_RGB888), k), datei);
+        const GeladenesBild b = laden(datei);
+        QVERIFY2(b.ok(), qPrintable(b.fehler));
+        if (mindestPsnr >= 99)
+            QCOMPARE(testbilder::ersterUnterschied(b.bild, ansicht), QString());
+        else
+            QVERIFY2(psnr(b.bild, ansicht) >= mindestPsnr,
+                     qPrintable(QString::number(psnr(b.bild, ansicht))));
+        QCOMPARE(b.icc, k.format == Ausgabeformat::bmp ? QByteArray() : k.icc);
+        if (k.format == Ausgabeformat::jpg) {
+            // Baseline (SOF0) with 4:2:0 chroma, whose blocks are 16 × 16.
+            QVERIFY(datei.contains("\xFF\xC0") && !datei.contains("\xFF\xC2"));
+            QCOMPARE(jpegRasterLesen(datei).mcu, QSize(16, 16));
+        }
+    }
+
+    void formateUndQualitaet()
+    {
+        QVERIFY(ausgabeformatLesen(u" PNG ") == Ausgabeformat::png);
+        QVERIFY(ausgabeformatLesen(u"Tif") == Ausgabeformat::tif);
+        QVERIFY(ausgabeformatLesen(u"webp") == Ausgabeformat::webp);
+        for (QStringView falsch : {u"jpeg", u"tiff", u"", u"bmp3", u"png;"})
+            QVERIFY2(!ausgabeformatLesen(falsch), qPrintable(falsch.toString()));
+        for (Ausgabeformat f : {Ausgabeformat::bmp, Ausgabeformat::png, Ausgabeformat::jpg,
+                                Ausgabeformat::tif, Ausgabeformat::webp})
+            QVERIFY(ausgabeformatLesen(dateiendung(f)) == f);
+        QCOMPARE(formatname(Ausgabeformat::jpg), QStringLiteral("JPEG"));
+        // Out of range is refused, never clamped.
+        QString fehler;
+        for (int q : {0, 101}) {
+            QVERIFY(schnitt::kodieren(QImage(8, 8, QImage::Format_RGB32),
+                                      {Ausgabeformat::jpg, q, {}}, &fehler)
+                        .isNull());
+            QCOMPARE(fehler, GrundQualitaet.toString());
+        }
+    }
+
+    void verlustfreiWieJpegtran_data()
+    {
+        QTest::addColumn<QString>("datei");
+        QTest::addColumn<QList<QRect>>("bereiche");
+        // 4:2:0 with a colour profile, 100 × 70: partial blocks at the right and bottom.
+        QTest::newRow("4:2:0") << "formate/icc.jpg"
+                               << QList<QRect>{{0, 0, 100, 70}, {16, 32, 50, 30}, {48, 16, 52, 54}};
+        QTest::newRow("grau") << "formate/grau.jpg" << QList<QRect>{{8, 8, 21, 13}, {96, 64, 4, 6}};
+        QTest::newRow("EXIF und Neustartmarken")
+            << "gedreht.jpg" << QList<QRect>{{16, 16, 64, 48}, {384, 288, 16, 12}};
+    }
+    void verlustfreiWieJpegtran()
+    {
+        QFETCH(QString, datei);
+        QFETCH(QList<QRect>, bereiche);
+        const QByteArray quelle = testbilder::testdatei(datei);
+        const QString pfad = ablegen("quelle.jpg", quelle);
+        QString fehler;
+        const QList<QByteArray> schnitte = verlustfreiSchneiden(quelle, bereiche, &fehler);
+        QCOMPARE(schnitte.size(), bereiche.size());
+        for (qsizetype i = 0; i < bereiche.size(); ++i) {
+            const QRect& b = bereiche[i];
+            const QString soll = m_ordner.filePath(QStringLiteral("jpegtran-%1.jpg").arg(i));
+            const QString crop =
+                QString::asprintf("%dx%d+%d+%d", b.width(), b.height(), b.left(), b.top());
+            QCOMPARE(
+                QProcess::execute("jpegtran", {"-crop", crop, "-perfect", "-outfile", soll, pfad}),
+                0);
+            const GeladenesBild ist = laden(schnitte[i]);
+            QVERIFY2(ist.ok(), qPrintable(ist.fehler));
+            QCOMPARE(ist.bild.size(), b.size());
+            QCOMPARE(testbilder::ersterUnterschied(ist.bild, bildLaden(soll).bild), QString());
+            QCOMPARE(ist.icc, farbprofilLesen(quelle));
+        }
+    }
+
+    void verlustfreiNurAufDemRaster_data()
+    {
+        QTest::addColumn<QString>("datei");
+        QTest::addColumn<QRect>("bereich");
+        QTest::addColumn<bool>("schneidbar");
+        QTest::newRow("4:2:0 auf dem Raster") << "icc.jpg" << QRect(32, 48, 5, 5) << true;
+        QTest::newRow("4:2:0 um 8 daneben") << "icc.jpg" << QRect(8, 0, 16, 16) << false;
+        QTest::newRow("4:2:0 eine Zeile tiefer") << "icc.jpg" << QRect(0, 1, 16, 16) << false;
+        QTest::newRow("grau um 8 versetzt") << "grau.jpg" << QRect(8, 56, 8, 8) << true;
+        QTest::newRow("über den Rand") << "grau.jpg" << QRect(96, 0, 5, 8) << false;
+        QTest::newRow("oberhalb") << "grau.jpg" << QRect(0, -8, 8, 8) << false;
+        QTest::newRow("leer") << "grau.jpg" << QRect(0, 0, 0, 8) << false;
+        QTest::newRow("kein JPEG") << "rgb.png" << QRect(0, 0, 8, 8) << false;
+    }
+    void verlustfreiNurAufDemRaster()
+    {
+        QFETCH(QString, datei);
+        QFETCH(QRect, bereich);
+        QFETCH(bool, schneidbar);
+        const QByteArray quelle = daten(datei);
+        QCOMPARE(verlustfreiSchneidbar(jpegRasterLesen(quelle), bereich), schneidbar);
+        QString fehler;
+        const QList<QByteArray> schnitte =
+            verlustfreiSchneiden(quelle, {QRect(0, 0, 8, 8), bereich}, &fehler);
+        QCOMPARE(schnitte.size(), schneidbar ? 2 : 0);
+        QCOMPARE(fehler.isEmpty(), schneidbar);
+    }
+
+    void beschaedigt_data()
+    {
+        QTest::addColumn<QByteArray>("inhalt");
+        QTest::addColumn<QString>("grund");
+        const QString unvollstaendig = meldung::GrundUnvollstaendig.toString();
+        const QString beschaedigt = meldung::GrundBeschaedigt.toString();
+        QTest::newRow("PNG halb") << daten("halb.png") << unvollstaendig;
+        QTest::newRow("PNG ohne IEND") << daten("rgb.png").chopped(12) << unvollstaendig;
+        QTest::newRow("PNG Prüfsumme") << daten("crc.png") << beschaedigt;
+        QTest::newRow("PNG behauptet 60000×60000")
+            << daten("riesig.png") << meldung::GrundZuGross.arg(u"60000", u"60000", u"1024");
+        QTest::newRow("TIFF mit JPEG halb") << daten("halb.tif") << unvollstaendig;
+        QTest::newRow("TIFF ohne Verzeichnis") << daten("lzw.tif").left(5000) << unvollstaendig;
+        QTest::newRow("TIFF LZW verdorben") << daten("lzw-kaputt.tif") << beschaedigt;
+        QTest::newRow("WebP halb") << daten("halb.webp") << unvollstaendig;
+        QTest::newRow("WebP verdorben") << daten("kaputt.webp") << beschaedigt;
+    }
+    void beschaedigt()
+    {
+        QFETCH(QByteArray, inhalt);
+        QFETCH(QString, grund);
+        const QString pfad = ablegen("kaputt.png", inhalt);
+        const GeladenesBild b = bildLaden(pfad);
+        QVERIFY(b.bild.isNull());
+        QCOMPARE(b.fehler, grund);
+        QCOMPARE(bereichLaden(pfad, QRect(0, 0, 20, 20)).fehler, grund);
+        QCOMPARE(vorschauLaden(pfad, QSize(626, 469)).fehler, grund);
+    }
+
+    void kopfOhneBildpunkte()
+    {
+        // A GIF whose first picture is 0 × 0: the check of the rectangles
+        // must not take it for a picture.
+        const Bildgroesse g =
+            groesseLesen(ablegen("leer.gif", QByteArray("GIF89a\x27\xea\x60\xea\x80\0\0\0\0\0\0\0\0"
+                                                        "\xff\xff\xff\x2c\0\0\0\0\0\0\0\0\0",
+                                                        29)));
+        QCOMPARE(g.fehler, meldung::GrundBeschaedigt.toString());
+        QVERIFY(!g.groesse.isValid());
+    }
+
+    void verlustfreiBeschaedigt()
+    {
+        const QByteArray jpeg = daten("icc.jpg");
+        QString fehler;
+        QVERIFY(verlustfreiSchneiden(jpeg.chopped(300), {QRect(0, 0, 16, 16)}, &fehler).isEmpty());
+        QCOMPARE(fehler, meldung::GrundUnvollstaendig.toString());
+        // Scan data garbled behind the headers: libjpeg only warns, and that is refused.
+        QByteArray verdorben = jpeg;
+        verdorben.replace(jpeg.size() - 900, 200, QByteArray(200, '\x55'));
+        fehler.clear();
+        QVERIFY(verlustfreiSchneiden(verdorben, {QRect(0, 0, 16, 16)}, &fehler).isEmpty());
+        QCOMPARE(fehler, meldung::GrundBeschaedigt.toString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFormate)
+#include "tst_formate.moc"
