@@ -9,6 +9,7 @@
 #include "config/FrameSlots.h"
 #include "config/Profil.h"
 #include "views/Meldungen.h"
+#include "views/Schneider.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -83,13 +84,16 @@ void Form1::Form_Load()
         box->setFont(f);
     }
 
-    File1->setPattern(QStringLiteral("*.bmp;*.jpg;*.gif"));
+    File1->setPattern(schnitt::bildmuster());
     File2->setPath(m_programmordner);
 
     Text1->setText(schnitt::meldung::Schlusslinie.toString());
     SchreibProtokoll(QStringLiteral("Programmversion ") + Version->text() +
                      QStringLiteral(" initialisiert..."));
     SchreibProtokoll(schnitt::meldung::Schlusslinie.toString());
+    // Slot 1 was loaded before the log was set up.
+    if (!framedateien[1].isEmpty())
+        konfigurationMelden();
 
     entferneAltesUpdateSkript(m_programmordner);
     m_form3->setzeLaufendeVersion(Version->text());
@@ -149,11 +153,29 @@ void Form1::HolConfig(int slotnummer)
 {
     for (Richtung r : {Richtung::Vorwaerts, Richtung::Links, Richtung::Rechts, Richtung::Zurueck})
         setzeRechteck(r, {});
+    m_konfiguration = {};
     if (slotnummer < 1 || slotnummer > frameslots::Wartend)
         return;
-    const auto werte = frames::laden(m_programmordner + u'/' + framedateien[slotnummer]);
-    for (size_t i = 0; i < werte.size(); ++i)
-        setzeRechteck(richtungen[i].richtung, werte[i]);
+    m_konfiguration =
+        frames::konfigurationLesen(m_programmordner + u'/' + framedateien[slotnummer]);
+    for (size_t i = 0; i < m_konfiguration.rahmen.size(); ++i)
+        setzeRechteck(richtungen[i].richtung, m_konfiguration.rahmen[i]);
+}
+
+void Form1::konfigurationMelden()
+{
+    if (!m_konfiguration.fehler.isEmpty())
+        SchreibProtokoll(schnitt::meldung::Fehleranfang.toString() + m_konfiguration.fehler);
+    for (const QString& zeile : m_konfiguration.meldungen)
+        SchreibProtokoll(zeile);
+}
+
+bool Form1::ausgabeUnbrauchbar()
+{
+    if (m_konfiguration.fehler.isEmpty())
+        return false;
+    SchreibProtokoll(schnitt::meldung::Fehleranfang.toString() + m_konfiguration.fehler);
+    return true;
 }
 
 FrameRechteck Form1::rechteck(Richtung r) const

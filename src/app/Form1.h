@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/FrameKonfig.h"
 #include "config/FrameRechteck.h"
 #include "views/Stapel.h"
 
@@ -61,6 +62,8 @@ public:
 
     QString programmordner() const { return m_programmordner; }
     FrameRechteck rechteck(Richtung r) const;
+    // What the selected slot's file says beyond the sixteen values.
+    const frames::FrameKonfiguration& konfiguration() const { return m_konfiguration; }
     Form3* form3() const { return m_form3; }
     // What Exit and the window's close button do; tests replace it.
     void setzeBeenden(std::function<void()> beenden);
@@ -103,6 +106,13 @@ private:
     void setzeRechteck(Richtung r, const FrameRechteck& rechteck);
     // The ticked directions with their rectangles, read from the boxes now.
     std::array<std::optional<FrameRechteck>, 4> angehakt() const;
+    // The cuts with what the selected slot's file says about views.
+    schnitt::Schnittplan schnittplan(QList<schnitt::Schnitt> schnitte) const;
+    // Logs what loading the slot's file found worth saying.
+    void konfigurationMelden();
+    // True, with its line logged again, when the slot's file makes every
+    // cut impossible.
+    bool ausgabeUnbrauchbar();
     void schnittZeigen(const QStringList& zeilen, const QImage& bild, QSize vollGroesse);
     // Cuts on the batch engine; with `haltbar` Escape stops it.
     schnitt::Stapelverlauf schneideBilder(const QString& ordner, const QStringList& namen,
@@ -133,6 +143,7 @@ private:
 
     QString m_programmordner;
     QUrl m_updateserver;
+    frames::FrameKonfiguration m_konfiguration; // of the selected slot, as HolConfig read it
     std::function<void()> m_beenden;
     Form3* m_form3 = nullptr;
     QObject* m_uebergabeTimer = nullptr; // the update hand-over timer of Form3

@@ -36,20 +36,29 @@ std::array<std::optional<FrameRechteck>, 4> Form1::angehakt() const
     return auswahl;
 }
 
+schnitt::Schnittplan Form1::schnittplan(QList<schnitt::Schnitt> schnitte) const
+{
+    schnitt::Schnittplan plan(std::move(schnitte));
+    plan.ausgabe = m_konfiguration.ausgabe;
+    plan.vorlage = m_konfiguration.vorlage;
+    return plan;
+}
+
 void Form1::schnittZeigen(const QStringList& zeilen, const QImage& bild, QSize vollGroesse)
 {
     for (const QString& zeile : zeilen)
         SchreibProtokoll(zeile);
     // The full-size box holds the picture cut last; the overlay measures it.
-    // A batch may have decoded only part of it, hence the size given apart.
-    if (!bild.isNull())
+    // A batch may have decoded only part of it, or nothing where every view
+    // was cut from a JPEG's data, hence the size given apart.
+    if (vollGroesse.isValid())
         Picture1->setzeBild(bild, vollGroesse);
 }
 
 schnitt::Stapelverlauf Form1::schneideBilder(const QString& ordner, const QStringList& namen,
                                              bool haltbar)
 {
-    const QList<schnitt::Schnitt> schnitte = schnitt::schnitteFuer(angehakt());
+    const schnitt::Schnittplan plan = schnittplan(schnitt::schnitteFuer(angehakt()));
     const QScopedValueRollback schneidet(m_schneidet, true);
     const QScopedValueRollback haltbarRollback(m_haltbar, haltbar);
     m_halt = false;
@@ -82,10 +91,10 @@ schnitt::Stapelverlauf Form1::schneideBilder(const QString& ordner, const QStrin
     // Pictures are cut on every core; results arrive here in name order, so
     // the log reads as if they had been cut one after the other.
     const schnitt::Stapelverlauf verlauf = schnitt::stapelSchneiden(
-        ordner, namen, schnitte, m_programmordner,
+        ordner, namen, plan, m_programmordner,
         [&](schnitt::Bildschnitt&& ergebnis, int fertig, int gesamt) {
             zeilen += schnitt::protokollieren(ergebnis, letztedatei);
-            if (!ergebnis.bild.isNull()) {
+            if (ergebnis.vollGroesse.isValid()) {
                 letztesBild = std::move(ergebnis.bild);
                 letzteGroesse = ergebnis.vollGroesse;
             }
@@ -96,7 +105,7 @@ schnitt::Stapelverlauf Form1::schneideBilder(const QString& ordner, const QStrin
     anzeigen(verlauf.fertig, verlauf.gesamt);
     // The full-size box holds the picture cut last; the overlay measures it.
     // A batch may have decoded only part of it, hence the size given apart.
-    if (!letztesBild.isNull())
+    if (letzteGroesse.isValid())
         Picture1->setzeBild(letztesBild, letzteGroesse);
     Fortschritt->hide();
     if (!m_aufgeschoben.empty() || m_beendenNachStapel)
@@ -174,17 +183,20 @@ void Form1::eingabenNachholen()
 void Form1::SchneideBild(const QString& Richtung, qint16 Left, qint16 Top, qint16 Width,
                          qint16 Height, const QString& Dateiname)
 {
+    if (ausgabeUnbrauchbar())
+        return;
     const QString name = Dateiname.isEmpty() ? File1->fileName() : Dateiname;
     const QChar buchstabe = Richtung.isEmpty() ? QChar() : Richtung.front();
-    const schnitt::Schnittprotokoll ergebnis =
-        schnitt::bildAusschneiden(File1->path(), name,
-                                  QList<schnitt::Schnitt>{{buchstabe, {Top, Left, Width, Height}}},
-                                  m_programmordner, letztedatei);
-    schnittZeigen(ergebnis.zeilen, ergebnis.bild, ergebnis.bild.size());
+    const schnitt::Schnittprotokoll ergebnis = schnitt::bildAusschneiden(
+        File1->path(), name, schnittplan({{buchstabe, {Top, Left, Width, Height}}}),
+        m_programmordner, letztedatei);
+    schnittZeigen(ergebnis.zeilen, ergebnis.bild, ergebnis.vollGroesse);
 }
 
 void Form1::Command1_Click()
 {
+    if (ausgabeUnbrauchbar())
+        return;
     Ladebalkenzeigen(true);
     const QString name = File1->fileName();
     if (QFileInfo(QDir(File1->path()).filePath(name)).isFile()) {
@@ -199,6 +211,8 @@ void Form1::Command1_Click()
 
 void Form1::Command6_Click()
 {
+    if (ausgabeUnbrauchbar())
+        return;
     const QString ordner = Dir1->path();
     const QStringList bilder = schnitt::bilderFuerStapel(ordner);
     Ladebalkenzeigen(true);

@@ -124,6 +124,7 @@ void Form1::framewahl(qint16 Nummerauswahl)
     SchreibProtokoll(QStringLiteral("Frame ") + QString::number(n) +
                      QStringLiteral(" wurde ausgewählt"));
     HolConfig(Frame);
+    konfigurationMelden();
     Framesmakieren(static_cast<qint16>(n));
     if (bildgeladen)
         Framesberechnen();

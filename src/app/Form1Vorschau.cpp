@@ -24,8 +24,8 @@ void Form1::File1_DblClick()
         return;
     }
     // Decoded at about the preview's size; the full size comes from the header.
-    const schnitt::Vorschaubild geladen =
-        schnitt::vorschauLaden(pfad, QSize(Picture3->innenBreite(), Picture3->innenHoehe()));
+    const schnitt::Vorschaubild geladen = schnitt::vorschauLaden(
+        pfad, QSize(Picture3->innenBreite(), Picture3->innenHoehe()), m_konfiguration.vorlage.exif);
     if (!geladen.ok()) {
         // The previous picture, frames and buttons stay usable.
         SchreibProtokoll(schnitt::meldung::NichtGeladen.arg(name, geladen.fehler));

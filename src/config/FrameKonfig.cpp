@@ -85,16 +85,14 @@ void ausgabeLesen(const Leser& l, FrameKonfiguration& k)
     const QString sektion = QStringLiteral("Ausgabe");
     const QString format = l.wert(sektion, QStringLiteral("Format"));
     if (!format.isEmpty()) {
-        const auto* f = std::find_if(std::begin(formate), std::end(formate), [&](const auto& f) {
-            return format.compare(QStringView(f.endung), Qt::CaseInsensitive) == 0;
-        });
-        if (f == std::end(formate)) {
+        const std::optional<Ausgabeformat> f = formatLesen(format);
+        if (!f) {
             k.fehler = QStringLiteral("Ausgabeformat '%1' in '%2' ist unbekannt: erlaubt sind "
                                       "bmp, png, jpg, tif und webp")
                            .arg(format, zeigen(l.pfad()));
             return;
         }
-        k.ausgabe.format = f->format;
+        k.ausgabe.format = *f;
     }
     const QString qualitaet = l.wert(sektion, QStringLiteral("Qualitaet"));
     if (!qualitaet.isEmpty()) {
@@ -199,6 +197,16 @@ void panoramaLesen(const Leser& l, FrameKonfiguration& k, size_t i)
 }
 
 } // namespace
+
+std::optional<Ausgabeformat> formatLesen(QStringView text)
+{
+    const QStringView t = text.trimmed();
+    for (const auto& f : formate) {
+        if (t.compare(QStringView(f.endung), Qt::CaseInsensitive) == 0)
+            return f.format;
+    }
+    return std::nullopt;
+}
 
 QString formatName(Ausgabeformat format)
 {

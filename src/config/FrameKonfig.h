@@ -80,6 +80,11 @@ struct FrameKonfiguration
 // entries gives exactly the rectangles of `laden` and nothing else.
 FrameKonfiguration konfigurationLesen(const QString& pfad);
 
+// The format a frame configuration file or a command line names ("bmp",
+// "png", "jpg", "tif", "webp", in any case, blanks around it ignored);
+// nothing for any other text, which callers refuse instead of falling back.
+std::optional<Ausgabeformat> formatLesen(QStringView text);
+
 // The name of a format as the user reads it ("PNG"), and the extension of
 // its files ("png").
 QString formatName(Ausgabeformat format);

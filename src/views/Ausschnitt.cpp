@@ -190,12 +190,17 @@ QImage ausschneiden(const QImage& quelle, const FrameRechteck& r)
 
 QImage ausschneiden(const QImage& quelle, QPoint ursprung, const FrameRechteck& r)
 {
-    if (r.width <= 0 || r.height <= 0)
+    return ausschneiden(quelle, ursprung, QRect(r.left, r.top, r.width, r.height));
+}
+
+QImage ausschneiden(const QImage& quelle, QPoint ursprung, const QRect& rechteck)
+{
+    if (rechteck.width() <= 0 || rechteck.height() <= 0)
         return {};
-    const QRect rechteck(r.left, r.top, r.width, r.height);
+    const QSize r = rechteck.size();
     const QRect gedeckt = rechteck.intersected(QRect(ursprung, quelle.size()));
     if (gedeckt.isEmpty()) {
-        QImage ansicht(r.width, r.height, QImage::Format_RGB888);
+        QImage ansicht(r.width(), r.height(), QImage::Format_RGB888);
         if (!ansicht.isNull())
             ansicht.fill(QColor::fromRgb(Fuellfarbe));
         return ansicht;
@@ -203,7 +208,7 @@ QImage ausschneiden(const QImage& quelle, QPoint ursprung, const FrameRechteck& 
     if (quelle.depth() < 8 || quelle.format() == QImage::Format_Indexed8) {
         // Pixels smaller than a byte, or a palette, cannot be windowed below.
         const QImage rgb = quelle.convertToFormat(QImage::Format_RGB32);
-        return rgb.isNull() ? QImage() : ausschneiden(rgb, ursprung, r);
+        return rgb.isNull() ? QImage() : ausschneiden(rgb, ursprung, rechteck);
     }
     // A window onto the covered rows that copies nothing, so the conversion
     // to RGB888 reads the source once. Like every new picture it carries the
@@ -221,7 +226,7 @@ QImage ausschneiden(const QImage& quelle, QPoint ursprung, const FrameRechteck& 
     if (gedeckt == rechteck)
         return teil;
 
-    QImage ansicht(r.width, r.height, QImage::Format_RGB888);
+    QImage ansicht(r.width(), r.height(), QImage::Format_RGB888);
     if (ansicht.isNull())
         return {};
     ansicht.fill(QColor::fromRgb(Fuellfarbe));
@@ -242,17 +247,22 @@ QString ausgabeOrdner(const QString& programmOrdner)
 
 QString ansichtsStamm(const QString& dateiname)
 {
-    if (dateiname.size() < Endungslaenge)
+    qsizetype endung = 4;
+    for (QStringView lang : {u".jpeg", u".tiff", u".webp"}) {
+        if (dateiname.endsWith(lang, Qt::CaseInsensitive))
+            endung = lang.size();
+    }
+    if (dateiname.size() < endung)
         return {};
-    return dateiname.chopped(Endungslaenge);
+    return dateiname.chopped(endung);
 }
 
-QString ansichtsDateiname(const QString& dateiname, QChar buchstabe)
+QString ansichtsDateiname(const QString& dateiname, QChar buchstabe, frames::Ausgabeformat format)
 {
     const QString stamm = ansichtsStamm(dateiname);
     if (stamm.isNull())
         return {};
-    return stamm + u'_' + buchstabe + QStringLiteral(".bmp");
+    return stamm + u'_' + buchstabe + u'.' + frames::formatEndung(format);
 }
 
 bool buchstabeZulaessig(QChar buchstabe)
@@ -293,17 +303,22 @@ bool ausgabeOrdnerAnlegen(const QString& ordner, QString* grund)
 
 QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const FrameRechteck& r)
 {
-    if (r.width <= 0 || r.height <= 0 || quelle.format() != QImage::Format_RGB32)
+    return ansichtAlsBmp(quelle, ursprung, QRect(r.left, r.top, r.width, r.height));
+}
+
+QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const QRect& rechteck)
+{
+    const QSize r = rechteck.size();
+    if (r.width() <= 0 || r.height() <= 0 || quelle.format() != QImage::Format_RGB32)
         return {};
-    QByteArray bmp = bmpAnlegen(r.width, r.height, PunkteJeMeter, PunkteJeMeter);
+    QByteArray bmp = bmpAnlegen(r.width(), r.height(), PunkteJeMeter, PunkteJeMeter);
     if (bmp.isNull())
         return {};
 
-    const QRect rechteck(r.left, r.top, r.width, r.height);
     const QRect gedeckt = rechteck.intersected(QRect(ursprung, quelle.size()));
     // Columns of the view that the source covers, the same in every covered row.
-    const int links = gedeckt.isEmpty() ? r.width : gedeckt.left() - rechteck.left();
-    const int rechts = gedeckt.isEmpty() ? r.width : gedeckt.right() + 1 - rechteck.left();
+    const int links = gedeckt.isEmpty() ? r.width() : gedeckt.left() - rechteck.left();
+    const int rechts = gedeckt.isEmpty() ? r.width() : gedeckt.right() + 1 - rechteck.left();
     const uchar weiss[3] = {uchar(qBlue(Fuellfarbe)), uchar(qGreen(Fuellfarbe)),
                             uchar(qRed(Fuellfarbe))};
     auto fuellen = [&weiss](uchar* p, int von, int bis) {
@@ -313,19 +328,19 @@ QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const FrameRecht
             p[3 * x + 2] = weiss[2];
         }
     };
-    for (int y = 0; y < r.height; ++y) {
-        uchar* p = bmpZeile(bmp, r.width, r.height, y);
+    for (int y = 0; y < r.height(); ++y) {
+        uchar* p = bmpZeile(bmp, r.width(), r.height(), y);
         const int quellzeile = rechteck.top() + y - ursprung.y();
         if (gedeckt.isEmpty() || quellzeile < gedeckt.top() - ursprung.y() ||
             quellzeile > gedeckt.bottom() - ursprung.y()) {
-            fuellen(p, 0, r.width);
+            fuellen(p, 0, r.width());
             continue;
         }
         fuellen(p, 0, links);
         bgrAusBgrx(p + 3 * links,
                    quelle.constScanLine(quellzeile) + 4 * (rechteck.left() + links - ursprung.x()),
                    rechts - links);
-        fuellen(p, rechts, r.width);
+        fuellen(p, rechts, r.width());
     }
     return bmp;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/FrameKonfig.h"
 #include "config/FrameRechteck.h"
 
 #include <QByteArray>
@@ -26,21 +27,23 @@ QImage ausschneiden(const QImage& quelle, const FrameRechteck& r);
 // `ursprung`: what `r` covers outside that part comes out in Fuellfarbe, so
 // the part must hold all of `r` that lies inside the picture.
 QImage ausschneiden(const QImage& quelle, QPoint ursprung, const FrameRechteck& r);
+// The same for a rectangle beyond 16 bits, as scaling to a large picture gives.
+QImage ausschneiden(const QImage& quelle, QPoint ursprung, const QRect& r);
 
 // "<programmOrdner>/ausgeschnitten", the same for pictures from any folder.
 QString ausgabeOrdner(const QString& programmOrdner);
 
-// A listed picture's dot and three-letter ending, which the view's name drops.
-inline constexpr qsizetype Endungslaenge = 4;
-
-// What a view's name starts with: the source name less its last four
-// characters (szene1.jpg → szene1). Null when the name is shorter than four
-// characters.
+// What a view's name starts with: the source name less its extension. For
+// the four-letter extensions (".jpeg", ".tiff", ".webp") the whole extension
+// with its dot; for every other name its last four characters, as the names
+// have always been made, dot or not (szene1.jpg → szene1). Null when the name
+// is no longer than what it drops.
 QString ansichtsStamm(const QString& dateiname);
 
-// The stem, "_", the letter as passed, ".bmp" (szene1.jpg, 'V' →
-// szene1_V.bmp). Null when the name is shorter than four characters.
-QString ansichtsDateiname(const QString& dateiname, QChar buchstabe);
+// The stem, "_", the letter as passed, "." and the format's extension
+// (szene1.jpg, 'V' → szene1_V.bmp). Null when the stem is.
+QString ansichtsDateiname(const QString& dateiname, QChar buchstabe,
+                          frames::Ausgabeformat format = frames::Ausgabeformat::bmp);
 
 // Whether the letter can stand in a file name: letters and digits only, so
 // that no caller can steer the output out of its folder.
@@ -79,6 +82,7 @@ bool ansichtSpeichern(const QImage& ansicht, const QString& pfad, QString* fehle
 // source is not Format_RGB32, the view is too large to build in memory or
 // memory runs out; ausschneiden and ansichtSpeichern then take over.
 QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const FrameRechteck& r);
+QByteArray ansichtAlsBmp(const QImage& quelle, QPoint ursprung, const QRect& r);
 
 // Saves ready BMP bytes at `pfad` as ansichtSpeichern saves a view, with the
 // same refusals and error lines.

@@ -1,6 +1,7 @@
 #include "Bildladen.h"
 
 #include "Farbprofil.h"
+#include "Geometrie.h"
 #include "JpegBereich.h"
 #include "Meldungen.h"
 #include "config/Dateien.h"
@@ -286,6 +287,25 @@ QString zuGrossMeldung(QSize groesse)
                                      QString::number(SpeichergrenzeMB));
 }
 
+// Qt's transformations for the eight EXIF orientations, in their order.
+int exifOrientierung(QImageIOHandler::Transformations t)
+{
+    using T = QImageIOHandler::Transformation;
+    const QImageIOHandler::Transformations reihe[] = {T::TransformationNone,
+                                                      T::TransformationMirror,
+                                                      T::TransformationRotate180,
+                                                      T::TransformationFlip,
+                                                      T::TransformationFlipAndRotate90,
+                                                      T::TransformationRotate90,
+                                                      T::TransformationMirrorAndRotate90,
+                                                      T::TransformationRotate270};
+    for (int i = 0; i < 8; ++i) {
+        if (reihe[i] == t)
+            return i + 1;
+    }
+    return 1;
+}
+
 // A picture file read whole and checked, with a reader at its start. The
 // whole file is read first so that the completeness checks and the decoder
 // see the same bytes.
@@ -361,6 +381,11 @@ public:
     bool istJpeg() const { return m_format == "jpeg"; }
     // From the header; invalid where the reader cannot tell before decoding.
     QSize groesse() const { return m_groesse; }
+    // Asked only of a header the reader could read.
+    int orientierung()
+    {
+        return m_groesse.isValid() ? exifOrientierung(m_leser->transformation()) : 1;
+    }
     QImageReader& leser() { return *m_leser; }
 
     // Decodes as the reader is set up. On failure returns a null picture and
@@ -422,16 +447,45 @@ GeladenesBild bildLaden(const QString& pfad)
 
 GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich, Speicherbudget* budget)
 {
+    return bereichLaden(
+        pfad, [bereich](const Bildkopf&) { return std::optional<QRect>(bereich); }, budget);
+}
+
+GeladenesBild bereichLaden(const QString& pfad, const Bereichswahl& wahl, Speicherbudget* budget)
+{
     Quelle quelle(pfad);
     if (!quelle.fehler().isEmpty())
         return fehlschlag(quelle.fehler());
+    const int orientierung = quelle.orientierung();
+    auto mitKopf = [&](GeladenesBild e) {
+        e.orientierung = orientierung;
+        e.inhalt = quelle.inhalt();
+        e.jpeg = quelle.istJpeg();
+        return e;
+    };
+
+    // libjpeg reads the size of any JPEG, also one too large for Qt's reader.
+    JpegKopf kopf;
+    QString grund;
+    const bool jpegKopf = quelle.istJpeg() && jpegKopfLesen(quelle.inhalt(), &kopf, &grund) &&
+                          !kopf.groesse.isEmpty();
+    const QSize gespeichert = jpegKopf ? kopf.groesse : quelle.groesse();
+    QRect bereich;
+    if (gespeichert.isValid()) {
+        const std::optional<QRect> gewaehlt =
+            wahl({gespeichert, orientierung, quelle.istJpeg(), quelle.inhalt()});
+        if (!gewaehlt) {
+            GeladenesBild ergebnis;
+            ergebnis.vollGroesse = gespeichert;
+            ergebnis.icc = farbprofilLesen(quelle.inhalt());
+            return mitKopf(std::move(ergebnis));
+        }
+        bereich = *gewaehlt;
+    }
 
     // libjpeg itself decodes only the rows and columns that `bereich` needs,
     // so a picture far above the limit is cut as long as the part fits.
-    JpegKopf kopf;
-    QString grund;
-    if (quelle.istJpeg() && bereich.isValid() && jpegKopfLesen(quelle.inhalt(), &kopf, &grund) &&
-        !kopf.groesse.isEmpty()) {
+    if (jpegKopf && bereich.isValid()) {
         const QRect ganz(QPoint(0, 0), kopf.groesse);
         const QRect teil = bereich.intersected(ganz);
         if (!teil.isEmpty()) {
@@ -448,7 +502,7 @@ GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich, Speicherbu
                 ergebnis.ursprung = teil.topLeft();
                 ergebnis.vollGroesse = ganz.size();
                 ergebnis.icc = farbprofilLesen(quelle.inhalt());
-                return ergebnis;
+                return mitKopf(std::move(ergebnis));
             }
             // Qt's reader below judges a file libjpeg gave up on as it always did.
         }
@@ -481,18 +535,14 @@ GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich, Speicherbu
         ergebnis.vollGroesse = ergebnis.bild.size();
     }
     ergebnis.icc = farbprofilLesen(quelle.inhalt());
-    return ergebnis;
+    return mitKopf(std::move(ergebnis));
 }
 
-Vorschaubild vorschauLaden(const QString& pfad, QSize ziel)
-{
-    Quelle quelle(pfad);
-    Vorschaubild ergebnis;
-    if (!quelle.fehler().isEmpty()) {
-        ergebnis.fehler = quelle.fehler();
-        return ergebnis;
-    }
+namespace {
 
+Vorschaubild vorschauGespeichert(Quelle& quelle, QSize ziel)
+{
+    Vorschaubild ergebnis;
     const QSize voll = quelle.groesse();
     int achtel = 8;
     if (quelle.istJpeg() && voll.isValid() && !ziel.isEmpty()) {
@@ -532,6 +582,26 @@ Vorschaubild vorschauLaden(const QString& pfad, QSize ziel)
     return ergebnis;
 }
 
+} // namespace
+
+Vorschaubild vorschauLaden(const QString& pfad, QSize ziel, bool exif)
+{
+    Quelle quelle(pfad);
+    if (!quelle.fehler().isEmpty()) {
+        Vorschaubild ergebnis;
+        ergebnis.fehler = quelle.fehler();
+        return ergebnis;
+    }
+    const int orientierung = exif ? quelle.orientierung() : 1;
+    // Decoded as stored, and only then turned: the size to cover turns too.
+    Vorschaubild ergebnis = vorschauGespeichert(quelle, aufrecht(ziel, orientierung));
+    if (ergebnis.ok() && orientierung != 1) {
+        ergebnis.bild = aufrichten(ergebnis.bild, orientierung);
+        ergebnis.vollGroesse = aufrecht(ergebnis.vollGroesse, orientierung);
+    }
+    return ergebnis;
+}
+
 Bildgroesse groesseLesen(const QString& pfad)
 {
     Bildgroesse ergebnis;
@@ -556,6 +626,8 @@ Bildgroesse groesseLesen(const QString& pfad)
     }
     QImageReader leser(&datei, format);
     ergebnis.groesse = leser.size();
+    if (ergebnis.groesse.isValid())
+        ergebnis.orientierung = exifOrientierung(leser.transformation());
     // A GIF whose first picture is 0 × 0 has a size but no pixel to decode.
     if (!ergebnis.groesse.isValid() || ergebnis.groesse.isEmpty()) {
         ergebnis.groesse = QSize();

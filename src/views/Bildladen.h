@@ -9,6 +9,9 @@
 
 #include "Speicherbudget.h"
 
+#include <functional>
+#include <optional>
+
 namespace schnitt {
 
 // Qt refuses to allocate a decoded picture above this size. Set in one place
@@ -35,6 +38,13 @@ struct GeladenesBild
     // The file's ICC colour profile, for views in formats that can carry it;
     // empty when it has none.
     QByteArray icc;
+    // The EXIF orientation the file names (1 … 8, 1 when none); the pixels
+    // are as stored all the same.
+    int orientierung = 1;
+    // The file's bytes, and whether they are a JPEG: a view may be cut from
+    // them without decoding.
+    QByteArray inhalt;
+    bool jpeg = false;
 
     bool ok() const { return fehler.isEmpty(); }
 };
@@ -59,6 +69,26 @@ GeladenesBild bildLaden(const QString& pfad);
 GeladenesBild bereichLaden(const QString& pfad, const QRect& bereich,
                            Speicherbudget* budget = nullptr);
 
+// What a picture's header tells before anything is decoded.
+struct Bildkopf
+{
+    QSize groesse;        // as stored
+    int orientierung = 1; // EXIF, 1 … 8
+    bool jpeg = false;
+    QByteArrayView inhalt; // the file's bytes
+};
+
+// Chooses, from the header, what to decode: a part of the stored pixels, an
+// invalid rectangle for the whole picture, or nothing at all (the picture
+// then comes back without pixels but with its size, orientation, profile and
+// bytes).
+using Bereichswahl = std::function<std::optional<QRect>(const Bildkopf& kopf)>;
+
+// bereichLaden with the part chosen once the header is read. A picture whose
+// header does not tell its size is decoded whole without asking.
+GeladenesBild bereichLaden(const QString& pfad, const Bereichswahl& wahl,
+                           Speicherbudget* budget = nullptr);
+
 struct Vorschaubild
 {
     QImage bild;       // Format_RGB32, no alpha; null on failure
@@ -71,13 +101,16 @@ struct Vorschaubild
 // For the preview: decodes the picture at about `ziel` size where the reader
 // can (a JPEG is scaled down by a power of two while decoding, never below
 // `ziel` in either direction), else whole. Same errors and refusals as
-// bildLaden, including the size limit, which counts the full size.
-Vorschaubild vorschauLaden(const QString& pfad, QSize ziel);
+// bildLaden, including the size limit, which counts the full size. With
+// `aufrichten` a picture stored on its side is turned upright by its EXIF
+// orientation, `vollGroesse` too.
+Vorschaubild vorschauLaden(const QString& pfad, QSize ziel, bool aufrichten = false);
 
 struct Bildgroesse
 {
-    QSize groesse;  // from the header; invalid on failure
-    QString fehler; // German reason, empty on success
+    QSize groesse;        // from the header, as stored; invalid on failure
+    int orientierung = 1; // EXIF, 1 … 8
+    QString fehler;       // German reason, empty on success
 
     bool ok() const { return fehler.isEmpty(); }
 };

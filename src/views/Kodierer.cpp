@@ -19,27 +19,6 @@ namespace schnitt {
 
 namespace {
 
-struct FormatInfo
-{
-    Ausgabeformat format;
-    const char16_t* endung;
-    const char16_t* name;
-};
-
-constexpr FormatInfo formate[] = {
-    {Ausgabeformat::bmp, u"bmp", u"BMP"},    {Ausgabeformat::png, u"png", u"PNG"},
-    {Ausgabeformat::jpg, u"jpg", u"JPEG"},   {Ausgabeformat::tif, u"tif", u"TIFF"},
-    {Ausgabeformat::webp, u"webp", u"WebP"},
-};
-
-const FormatInfo& infoZu(Ausgabeformat format)
-{
-    for (const FormatInfo& f : formate)
-        if (f.format == format)
-            return f;
-    return formate[0];
-}
-
 // The view's rows as the libraries take them: RGB32 is B, G, R, X in memory
 // on a little-endian machine, which libjpeg, libpng and libwebp read as it is.
 struct Zeilen
@@ -431,25 +410,6 @@ QByteArray kodierenMit(const Zeilen& zeilen, const Kodierung& kodierung, const Q
 
 } // namespace
 
-std::optional<Ausgabeformat> ausgabeformatLesen(QStringView text)
-{
-    const QStringView t = text.trimmed();
-    for (const FormatInfo& f : formate)
-        if (t.compare(QStringView(f.endung), Qt::CaseInsensitive) == 0)
-            return f.format;
-    return std::nullopt;
-}
-
-QString dateiendung(Ausgabeformat format)
-{
-    return QString::fromUtf16(infoZu(format).endung);
-}
-
-QString formatname(Ausgabeformat format)
-{
-    return QString::fromUtf16(infoZu(format).name);
-}
-
 QByteArray kodieren(const QImage& ansicht, const Kodierung& kodierung, QString* fehler)
 {
     auto scheitern = [&](QStringView grund) {
@@ -457,7 +417,7 @@ QByteArray kodieren(const QImage& ansicht, const Kodierung& kodierung, QString* 
             *fehler = grund.toString();
         return QByteArray();
     };
-    const QString nichtKodiert = GrundNichtKodiert.arg(formatname(kodierung.format));
+    const QString nichtKodiert = GrundNichtKodiert.arg(frames::formatName(kodierung.format));
     if (kodierung.qualitaet && !qualitaetGueltig(*kodierung.qualitaet))
         return scheitern(GrundQualitaet);
     if (ansicht.isNull())

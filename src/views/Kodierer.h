@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/FrameKonfig.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -9,20 +11,9 @@
 
 namespace schnitt {
 
-// The file types a view can be saved as. bmp writes the very bytes the
-// program has always written.
-enum class Ausgabeformat { bmp, png, jpg, tif, webp };
-
-// The format a frame configuration file names ("bmp", "png", "jpg", "tif",
-// "webp", in any case, blanks around it ignored); nothing for any other text,
-// which the caller refuses instead of falling back to a default.
-std::optional<Ausgabeformat> ausgabeformatLesen(QStringView text);
-
-// The ending of a view's file name, without the dot ("jpg").
-QString dateiendung(Ausgabeformat format);
-
-// The format's name for log lines ("JPEG"), the same in German and English.
-QString formatname(Ausgabeformat format);
+// The file types a view can be saved as; the frame configuration names them.
+// bmp writes the very bytes the program has always written.
+using frames::Ausgabeformat;
 
 inline constexpr int StandardQualitaet = 90;
 

@@ -36,6 +36,13 @@ inline constexpr QStringView OrdnerNichtAngelegt =
 inline constexpr QStringView NameGleich =
     u"Error: %1 nicht ausgeschnitten: seine Ansichten hießen wie die von %2";
 
+// After the heading of a picture whose frames were scaled to its size. %1
+// the picture, %2 its width, %3 its height.
+inline constexpr QStringView Skaliert = u"%1: Rahmen skaliert auf %2 × %3";
+// Appended to a view's line when it was decoded and encoded again although
+// views without re-encoding were asked for.
+inline constexpr QStringView NeuKodiert = u" (neu kodiert)";
+
 // One line for a single view. %1 source file name, %2 direction, %3 width,
 // %4 height.
 inline constexpr QStringView RahmenUngueltig =
@@ -54,7 +61,8 @@ inline constexpr QStringView NichtGeschrieben =
 inline constexpr QStringView GrundFehlt = u"die Datei existiert nicht";
 inline constexpr QStringView GrundKeineDatei = u"das ist keine gewöhnliche Datei";
 inline constexpr QStringView GrundLeer = u"die Datei ist leer";
-inline constexpr QStringView GrundFormat = u"die Datei ist kein BMP-, JPEG- oder GIF-Bild";
+inline constexpr QStringView GrundFormat =
+    u"die Datei ist kein BMP-, JPEG-, GIF-, PNG-, TIFF- oder WebP-Bild";
 inline constexpr QStringView GrundUnvollstaendig = u"die Bilddaten sind unvollständig";
 inline constexpr QStringView GrundBeschaedigt = u"die Bilddaten sind beschädigt";
 // %1 width, %2 height, %3 the limit in megabytes.

@@ -2,6 +2,9 @@
 
 #include "Ausschnitt.h"
 #include "Bildladen.h"
+#include "Geometrie.h"
+#include "JpegVerlustfrei.h"
+#include "Kodierer.h"
 #include "Meldungen.h"
 
 #include <QDir>
@@ -20,17 +23,49 @@ QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& a
 
 namespace {
 
-// The part of the picture that the cuts reach, before clipping to the
-// picture; an invalid rectangle when none of them has an area.
-QRect benoetigterBereich(const QList<Schnitt>& schnitte)
+bool gueltigerSchnitt(const Schnitt& s, const QRect& r)
 {
-    QRect bereich;
-    for (const Schnitt& s : schnitte) {
-        const FrameRechteck& r = s.rechteck;
-        if (buchstabeZulaessig(s.buchstabe) && r.width > 0 && r.height > 0)
-            bereich |= QRect(r.left, r.top, r.width, r.height);
+    return buchstabeZulaessig(s.buchstabe) && r.width() > 0 && r.height() > 0;
+}
+
+// One view of a picture that has been decoded (in part, at `ursprung`),
+// written in the plan's format. `r` is in pixels of the upright picture; the
+// stored pixels are turned by `orientierung`. On failure returns false with
+// the view's error line in `fehlerzeile`.
+bool ansichtSchreiben(const GeladenesBild& g, const QRect& r, int orientierung,
+                      const Schnittplan& plan, const QString& pfad, QString* fehlerzeile,
+                      Schreibbericht* bericht, const QString& anzeige, QChar buchstabe)
+{
+    const frames::Ausgabeformat format = plan.ausgabe.format;
+    if (format == frames::Ausgabeformat::bmp && orientierung == 1) {
+        // Straight from the decoded rows into the file's bytes where that
+        // works; the way through a view picture otherwise.
+        if (const QByteArray bmp = ansichtAlsBmp(g.bild, g.ursprung, r); !bmp.isNull())
+            return bmpSpeichern(bmp, pfad, fehlerzeile, bericht);
     }
-    return bereich;
+    QImage ansicht =
+        ausschneiden(g.bild, g.ursprung, inGespeicherte(r, g.vollGroesse, orientierung));
+    if (!ansicht.isNull())
+        ansicht = aufrichten(ansicht, orientierung);
+    if (ansicht.isNull()) {
+        *fehlerzeile =
+            meldung::KeinSpeicher.arg(anzeige, richtungsName(buchstabe), QString::number(r.width()),
+                                      QString::number(r.height()));
+        return false;
+    }
+    if (format == frames::Ausgabeformat::bmp)
+        return ansichtSpeichern(ansicht, pfad, fehlerzeile, bericht);
+    Kodierung kodierung{format, std::nullopt, g.icc};
+    if (format == frames::Ausgabeformat::jpg || plan.ausgabe.qualitaetGesetzt)
+        kodierung.qualitaet = plan.ausgabe.qualitaet;
+    QString grund;
+    const QByteArray datei = kodieren(ansicht, kodierung, &grund);
+    if (datei.isNull()) {
+        *fehlerzeile = meldung::NichtGeschrieben.arg(
+            meldung::zeilentauglich(QDir::toNativeSeparators(pfad)), grund);
+        return false;
+    }
+    return bmpSpeichern(datei, pfad, fehlerzeile, bericht);
 }
 
 } // namespace
@@ -69,61 +104,125 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
             meldung::OrdnerNichtAngelegt.arg(anzeige, QDir::toNativeSeparators(ordner), grund);
         return ergebnis;
     }
+
+    // Where each view lies in the upright picture, once its size is known.
+    const qsizetype n = schnitte.size();
+    QList<QRect> rechtecke(n);
+    QList<bool> ohneDekodieren(n, false);
+    const bool exif = plan.vorlage.exif;
+    const bool verlustfrei =
+        plan.ausgabe.format == frames::Ausgabeformat::jpg && plan.ausgabe.verlustfrei;
+    auto berechnen = [&](QSize gespeichert, int orientierung) {
+        const QSize bild = aufrecht(gespeichert, orientierung);
+        for (qsizetype i = 0; i < n; ++i)
+            rechtecke[i] = wirksamesRechteck(schnitte[i].rechteck, plan.vorlage, bild);
+    };
+    const Bereichswahl wahl = [&](const Bildkopf& kopf) -> std::optional<QRect> {
+        const int orientierung = exif ? kopf.orientierung : 1;
+        berechnen(kopf.groesse, orientierung);
+        if (verlustfrei && kopf.jpeg && orientierung == 1) {
+            const JpegRaster raster = jpegRasterLesen(kopf.inhalt);
+            for (qsizetype i = 0; i < n; ++i)
+                ohneDekodieren[i] = gueltigerSchnitt(schnitte[i], rechtecke[i]) &&
+                                    verlustfreiSchneidbar(raster, rechtecke[i]);
+        }
+        QRect bereich;
+        bool mitPixeln = false;
+        for (qsizetype i = 0; i < n; ++i) {
+            if (!gueltigerSchnitt(schnitte[i], rechtecke[i]))
+                continue;
+            if (!ohneDekodieren[i]) {
+                mitPixeln = true;
+                bereich |= inGespeicherte(rechtecke[i], kopf.groesse, orientierung);
+            }
+        }
+        if (!mitPixeln && ohneDekodieren.contains(true) && umfang == Dekodierung::nurBenoetigt)
+            return std::nullopt;
+        // Without a cut that has an area the picture is still decoded whole,
+        // so that a damaged one is reported as such.
+        return umfang == Dekodierung::nurBenoetigt ? bereich : QRect();
+    };
     const QString quellpfad = QDir(quellOrdner).filePath(dateiname);
-    GeladenesBild geladen;
-    const QRect bereich = benoetigterBereich(schnitte);
-    if (umfang == Dekodierung::nurBenoetigt && bereich.isValid())
-        geladen = bereichLaden(quellpfad, bereich, budget);
-    else
-        geladen = bildLaden(quellpfad);
+    GeladenesBild geladen = bereichLaden(quellpfad, wahl, budget);
     if (!geladen.ok()) {
         ergebnis.fehler = meldung::NichtGeladen.arg(anzeige, geladen.fehler);
         return ergebnis;
     }
+    const int orientierung = exif ? geladen.orientierung : 1;
+    berechnen(geladen.vollGroesse, orientierung);
+    const QSize aufrechtGroesse = aufrecht(geladen.vollGroesse, orientierung);
+
+    // The views that need no decoding, cut in one pass; where that fails,
+    // they are decoded and encoded like the others.
+    QList<QByteArray> ohneNeukodierung(n);
+    QList<QRect> bereiche;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (ohneDekodieren[i])
+            bereiche.append(rechtecke[i]);
+    }
+    if (!bereiche.isEmpty()) {
+        const QList<QByteArray> teile = verlustfreiSchneiden(geladen.inhalt, bereiche, &grund);
+        for (qsizetype i = 0, k = 0; i < n && !teile.isEmpty(); ++i) {
+            if (ohneDekodieren[i])
+                ohneNeukodierung[i] = teile[k++];
+        }
+        if (teile.isEmpty() && geladen.bild.isNull()) {
+            geladen = bereichLaden(
+                quellpfad, [](const Bildkopf&) { return std::optional<QRect>(QRect()); }, budget);
+            if (!geladen.ok()) {
+                ergebnis.fehler = meldung::NichtGeladen.arg(anzeige, geladen.fehler);
+                return ergebnis;
+            }
+        }
+    }
     ergebnis.bild = std::move(geladen.bild);
     ergebnis.ursprung = geladen.ursprung;
-    ergebnis.vollGroesse = geladen.vollGroesse;
+    ergebnis.vollGroesse = aufrechtGroesse;
+    ergebnis.bearbeitet = true;
+    geladen.bild = ergebnis.bild;
 
-    for (const Schnitt& s : schnitte) {
-        const FrameRechteck& r = s.rechteck;
+    if (plan.vorlage.skalieren) {
+        for (qsizetype i = 0; i < n; ++i) {
+            const FrameRechteck& f = schnitte[i].rechteck;
+            if (rechtecke[i] != QRect(f.left, f.top, f.width, f.height)) {
+                ergebnis.zeilen.append(
+                    meldung::Skaliert.arg(anzeige, QString::number(aufrechtGroesse.width()),
+                                          QString::number(aufrechtGroesse.height())));
+                break;
+            }
+        }
+    }
+
+    for (qsizetype i = 0; i < n; ++i) {
+        const Schnitt& s = schnitte[i];
+        const QRect& r = rechtecke[i];
         if (!buchstabeZulaessig(s.buchstabe)) {
             ergebnis.zeilen.append(meldung::BuchstabeUngueltig.arg(anzeige, s.buchstabe));
             continue;
         }
-        if (r.width <= 0 || r.height <= 0) {
+        if (r.width() <= 0 || r.height() <= 0) {
             ergebnis.zeilen.append(meldung::RahmenUngueltig.arg(anzeige, richtungsName(s.buchstabe),
-                                                                QString::number(r.width),
-                                                                QString::number(r.height)));
+                                                                QString::number(r.width()),
+                                                                QString::number(r.height())));
             continue;
         }
-        const QString pfad = QDir(ordner).filePath(ansichtsDateiname(name, s.buchstabe));
+        const QString pfad =
+            QDir(ordner).filePath(ansichtsDateiname(name, s.buchstabe, plan.ausgabe.format));
         QString fehlerzeile;
         Schreibbericht bericht;
         bericht.mitPruefsumme = plan.pruefsummen;
-        // Straight from the decoded rows into the file's bytes where that
-        // works; the way through a view picture otherwise.
-        if (const QByteArray bmp = ansichtAlsBmp(ergebnis.bild, ergebnis.ursprung, r);
-            !bmp.isNull()) {
-            if (!bmpSpeichern(bmp, pfad, &fehlerzeile, &bericht)) {
-                ergebnis.zeilen.append(fehlerzeile);
-                continue;
-            }
-        } else {
-            const QImage ansicht = ausschneiden(ergebnis.bild, ergebnis.ursprung, r);
-            if (ansicht.isNull()) {
-                ergebnis.zeilen.append(
-                    meldung::KeinSpeicher.arg(anzeige, richtungsName(s.buchstabe),
-                                              QString::number(r.width), QString::number(r.height)));
-                continue;
-            }
-            if (!ansichtSpeichern(ansicht, pfad, &fehlerzeile, &bericht)) {
-                ergebnis.zeilen.append(fehlerzeile);
-                continue;
-            }
+        const bool ok = !ohneNeukodierung[i].isNull()
+                            ? bmpSpeichern(ohneNeukodierung[i], pfad, &fehlerzeile, &bericht)
+                            : ansichtSchreiben(geladen, r, orientierung, plan, pfad, &fehlerzeile,
+                                               &bericht, anzeige, s.buchstabe);
+        if (!ok) {
+            ergebnis.zeilen.append(fehlerzeile);
+            continue;
         }
-        ergebnis.dateien.append({s.buchstabe, QRect(r.left, r.top, r.width, r.height), pfad,
-                                 bericht.groesse, bericht.sha256});
-        const QString meldungszeile = erstelltMeldung(s.buchstabe);
+        ergebnis.dateien.append({s.buchstabe, r, pfad, bericht.groesse, bericht.sha256});
+        QString meldungszeile = erstelltMeldung(s.buchstabe);
+        if (!meldungszeile.isEmpty() && verlustfrei && ohneNeukodierung[i].isNull())
+            meldungszeile += meldung::NeuKodiert;
         if (!meldungszeile.isEmpty())
             ergebnis.zeilen.append(meldungszeile);
     }
@@ -134,7 +233,7 @@ QStringList protokollieren(const Bildschnitt& schnitt, QString& letztedatei)
 {
     if (!schnitt.fehler.isEmpty())
         return {schnitt.fehler};
-    if (schnitt.bild.isNull())
+    if (!schnitt.bearbeitet)
         return {};
     QStringList zeilen;
     if (schnitt.dateiname.compare(letztedatei, Qt::CaseInsensitive) != 0) {
@@ -152,16 +251,25 @@ Schnittprotokoll bildAusschneiden(const QString& quellOrdner, const QString& dat
 {
     Bildschnitt schnitt = bildSchneiden(quellOrdner, dateiname, plan, programmOrdner);
     QStringList zeilen = protokollieren(schnitt, letztedatei);
-    return {std::move(zeilen), std::move(schnitt.bild)};
+    return {std::move(zeilen), std::move(schnitt.bild), schnitt.vollGroesse};
 }
 
 bool istBilddatei(const QString& dateiname)
 {
-    for (QStringView endung : {u"jpg", u"gif", u"bmp"}) {
+    // The first three as they have always been taken, dot or not; the
+    // others only as extensions.
+    for (QStringView endung :
+         {u"jpg", u"gif", u"bmp", u".jpeg", u".jpe", u".png", u".tif", u".tiff", u".webp"}) {
         if (dateiname.endsWith(endung, Qt::CaseInsensitive))
             return true;
     }
     return false;
+}
+
+QString bildmuster()
+{
+    // The first three as the list has always shown them.
+    return QStringLiteral("*.bmp;*.jpg;*.gif;*.jpeg;*.jpe;*.png;*.tif;*.tiff;*.webp");
 }
 
 QStringList bilderFuerStapel(const QString& ordner)

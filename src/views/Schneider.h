@@ -61,14 +61,18 @@ QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& a
 struct Bildschnitt
 {
     QString dateiname;
-    // The decoded pixels; null when nothing was decoded. With
-    // Dekodierung::nurBenoetigt possibly only the part the cuts needed, whose
-    // top-left pixel lies at `ursprung`.
+    // The decoded pixels as stored; null when nothing was decoded (also when
+    // every view was cut from a JPEG's data). With Dekodierung::nurBenoetigt
+    // possibly only the part the cuts needed, whose top-left pixel lies at
+    // `ursprung`.
     QImage bild;
     QPoint ursprung;
-    // The whole picture's size; valid whenever `bild` is not null. The hidden
-    // full-size picture box takes this size, not that of `bild`.
+    // The whole (upright) picture's size; valid whenever the picture was
+    // read. The hidden full-size picture box takes this size, not that of
+    // `bild`.
     QSize vollGroesse;
+    // The picture was read and its views made, whatever came of each.
+    bool bearbeitet = false;
     QString fehler;               // a failure of the whole picture: its one log line
     QStringList zeilen;           // per view, in cutting order: its message or its error
     QList<Ansichtsdatei> dateien; // the views written, in cutting order
@@ -107,7 +111,8 @@ QStringList protokollieren(const Bildschnitt& schnitt, QString& letztedatei);
 struct Schnittprotokoll
 {
     QStringList zeilen;
-    QImage bild; // the decoded picture, for the hidden full-size picture box
+    QImage bild;       // the decoded picture, for the hidden full-size picture box
+    QSize vollGroesse; // its size upright; invalid when it was not read
 };
 
 // bildSchneiden followed by protokollieren: what the cutting commands call
@@ -116,9 +121,12 @@ Schnittprotokoll bildAusschneiden(const QString& quellOrdner, const QString& dat
                                   const Schnittplan& plan, const QString& programmOrdner,
                                   QString& letztedatei);
 
-// Whether the batch takes a file: its name ends in "jpg", "gif" or "bmp",
-// without regard to case and whether or not a dot stands before it.
+// Whether the batch takes a file: its name ends in "jpg", "gif" or "bmp"
+// (whether or not a dot stands before it), or in ".jpeg", ".jpe", ".png",
+// ".tif", ".tiff" or ".webp", without regard to case.
 bool istBilddatei(const QString& dateiname);
+// The picture list's pattern for the same files.
+QString bildmuster();
 
 // The names of the pictures directly in `ordner` (no subfolders), by name.
 QStringList bilderFuerStapel(const QString& ordner);

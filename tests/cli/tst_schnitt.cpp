@@ -281,7 +281,7 @@ private slots:
         QCOMPARE(
             e.aus,
             (QStringList{"Error: kaputt?.jpg konnte nicht geladen werden: die Datei ist kein BMP-, "
-                         "JPEG- oder GIF-Bild",
+                         "JPEG-, GIF-, PNG-, TIFF- oder WebP-Bild",
                          QString(20, u'='), "zwei?zeilen.bmp:", "Bild RECHTS erstellt",
                          QString(20, u'='), "Fertig!", QString(30, u'=')}));
         // The view keeps the name's own characters.

@@ -190,8 +190,9 @@ private slots:
         // Last, so the full-size box must take its whole size, though the
         // batch decodes it only as far as the rectangles reach.
         bild(u"c.jpg"_qs, testbilder::kodieren(testbilder::fotoaehnlich(2000, 1500, 1), "JPEG"));
-        bild(u"d.png"_qs, testbilder::kodieren(b, "PNG"));
-        bild(u"e.jpeg"_qs, testbilder::kodieren(b, "JPEG"));
+        // Pictures under names the batch does not take.
+        bild(u"d.ppm"_qs, testbilder::kodieren(b, "PPM"));
+        bild(u"e.jpg.txt"_qs, testbilder::kodieren(b, "JPEG"));
         bild(u"notiz.txt"_qs, "kein Bild");
         bild(u".versteckt.jpg.bak"_qs, "kein Bild");
         QDir(m_bilder.path()).mkdir(u"ordner.jpg"_qs);

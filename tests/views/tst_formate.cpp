@@ -198,15 +198,11 @@ private slots:
 
     void formateUndQualitaet()
     {
-        QVERIFY(ausgabeformatLesen(u" PNG ") == Ausgabeformat::png);
-        QVERIFY(ausgabeformatLesen(u"Tif") == Ausgabeformat::tif);
-        QVERIFY(ausgabeformatLesen(u"webp") == Ausgabeformat::webp);
+        QVERIFY(frames::formatLesen(u" PNG ") == Ausgabeformat::png);
+        QVERIFY(frames::formatLesen(u"Tif") == Ausgabeformat::tif);
+        QVERIFY(frames::formatLesen(u"webp") == Ausgabeformat::webp);
         for (QStringView falsch : {u"jpeg", u"tiff", u"", u"bmp3", u"png;"})
-            QVERIFY2(!ausgabeformatLesen(falsch), qPrintable(falsch.toString()));
-        for (Ausgabeformat f : {Ausgabeformat::bmp, Ausgabeformat::png, Ausgabeformat::jpg,
-                                Ausgabeformat::tif, Ausgabeformat::webp})
-            QVERIFY(ausgabeformatLesen(dateiendung(f)) == f);
-        QCOMPARE(formatname(Ausgabeformat::jpg), QStringLiteral("JPEG"));
+            QVERIFY2(!frames::formatLesen(falsch), qPrintable(falsch.toString()));
         // Out of range is refused, never clamped.
         QString fehler;
         for (int q : {0, 101}) {
