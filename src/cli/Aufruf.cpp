@@ -17,7 +17,9 @@ std::optional<Aufruf> aufrufLesen(const QStringList& argumente, QString* fehler)
         QString Aufruf::*wert;
     } mitWert[] = {{u"--config", &Aufruf::config},
                    {u"--richtungen", &Aufruf::richtungen},
-                   {u"--ausgabe", &Aufruf::ausgabe}};
+                   {u"--ausgabe", &Aufruf::ausgabe},
+                   {u"--format", &Aufruf::format},
+                   {u"--qualitaet", &Aufruf::qualitaet}};
     const struct
     {
         QStringView name;

@@ -13,6 +13,8 @@ struct Aufruf
     QString config;
     QString richtungen; // null when not given: every configured direction
     QString ausgabe;    // null when not given
+    QString format;     // null when not given: the configuration file's
+    QString qualitaet;  // null when not given
     bool rekursiv = false;
     bool pruefen = false;
     bool hilfe = false;

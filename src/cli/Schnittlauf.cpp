@@ -35,7 +35,7 @@ bool lesbar(const QFileInfo& info)
     return (info.permissions() & lesebits) && info.isReadable();
 }
 
-std::optional<std::array<FrameRechteck, 4>> rahmenLesen(const QString& pfad, QString* fehler)
+std::optional<frames::FrameKonfiguration> konfigurationLesen(const QString& pfad, QString* fehler)
 {
     const QFileInfo info(pfad);
     if (!info.exists()) {
@@ -55,13 +55,41 @@ std::optional<std::array<FrameRechteck, 4>> rahmenLesen(const QString& pfad, QSt
     }
     // Every value on its own and 0 when it is missing or bad, as the window
     // reads a slot's file.
-    const std::array<FrameRechteck, 4> rahmen = frames::laden(pfad);
-    if (std::none_of(rahmen.begin(), rahmen.end(),
+    frames::FrameKonfiguration k = frames::konfigurationLesen(pfad);
+    if (!k.fehler.isEmpty()) {
+        *fehler = k.fehler;
+        return std::nullopt;
+    }
+    if (std::none_of(k.rahmen.begin(), k.rahmen.end(),
                      [](const FrameRechteck& r) { return r.konfiguriert(); })) {
         *fehler = text::ConfigOhneRichtung.arg(zeigen(pfad));
         return std::nullopt;
     }
-    return rahmen;
+    return k;
+}
+
+// --format and --qualitaet over the file's [Ausgabe].
+bool ausgabeWaehlen(frames::Ausgabe& ausgabe, const Aufruf& aufruf, QString* fehler)
+{
+    if (!aufruf.format.isNull()) {
+        const std::optional<frames::Ausgabeformat> f = frames::formatLesen(aufruf.format);
+        if (!f) {
+            *fehler = text::FormatUnbekannt.arg(aufruf.format) + text::HilfeHinweis.toString();
+            return false;
+        }
+        ausgabe.format = *f;
+    }
+    if (!aufruf.qualitaet.isNull()) {
+        bool ok = false;
+        const int q = aufruf.qualitaet.toInt(&ok);
+        if (!ok || q < 1 || q > 100) {
+            *fehler = text::QualitaetFalsch.arg(aufruf.qualitaet) + text::HilfeHinweis.toString();
+            return false;
+        }
+        ausgabe.qualitaet = q;
+        ausgabe.qualitaetGesetzt = true;
+    }
+    return true;
 }
 
 // The cuts as the window makes them from its ticked boxes.
@@ -155,13 +183,18 @@ private:
 
 std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
 {
-    const auto rahmen = rahmenLesen(aufruf.config, fehler);
-    if (!rahmen)
+    const auto konfiguration = konfigurationLesen(aufruf.config, fehler);
+    if (!konfiguration)
         return std::nullopt;
     Auftrag auftrag;
-    if (auto schnitte = schnitteWaehlen(*rahmen, aufruf, fehler))
+    if (auto schnitte = schnitteWaehlen(konfiguration->rahmen, aufruf, fehler))
         auftrag.plan.schnitte = std::move(*schnitte);
     else
+        return std::nullopt;
+    auftrag.plan.ausgabe = konfiguration->ausgabe;
+    auftrag.plan.vorlage = konfiguration->vorlage;
+    auftrag.meldungen = konfiguration->meldungen;
+    if (!ausgabeWaehlen(auftrag.plan.ausgabe, aufruf, fehler))
         return std::nullopt;
     auftrag.zielOrdner =
         aufruf.ausgabe.isNull() ? schnitt::AusgabeOrdnername.toString() : aufruf.ausgabe;
@@ -193,6 +226,10 @@ int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atomic<bool>*
 {
     QString letztedatei;
     bool fehlgeschlagen = false;
+    for (const QString& zeile : auftrag.meldungen) {
+        ausgabe.zeile(zeile);
+        fehlgeschlagen |= zeile.startsWith(schnitt::meldung::Fehleranfang);
+    }
     schnitt::Stapeloptionen optionen;
     optionen.halt = halt;
     const schnitt::Stapelverlauf verlauf = schnitt::stapelSchneidenIn(

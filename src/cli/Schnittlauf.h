@@ -20,6 +20,8 @@ struct Auftrag
     schnitt::Schnittplan plan; // the cuts in the order L, R, V, Z, and how views are made
     QList<schnitt::Stapelbild> bilder;
     QString zielOrdner;
+    // What the configuration file's newer entries said on loading, for the log.
+    QStringList meldungen;
 };
 
 // Reads the frame configuration and lists the pictures of the inputs. On a

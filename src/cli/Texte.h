@@ -10,9 +10,11 @@ inline constexpr QStringView Programm = u"sichtwerk-schnitt";
 
 inline constexpr QStringView Hilfe =
     u"Aufruf: sichtwerk-schnitt --config DATEI.ini [--richtungen LRVZ] [--ausgabe ORDNER]\n"
-    u"                         [--rekursiv] [--pruefen] EINGABE…\n"
+    u"                         [--format FORMAT] [--qualitaet N] [--rekursiv] [--pruefen]\n"
+    u"                         EINGABE…\n"
     u"\n"
-    u"Schneidet die Ansichten aus BMP-, JPEG- und GIF-Bildern wie „Alle ausschneiden“ im\n"
+    u"Schneidet die Ansichten aus BMP-, JPEG-, GIF-, PNG-, TIFF- und WebP-Bildern wie\n"
+    u"„Alle ausschneiden“ im\n"
     u"Fenster: dieselben Dateien, dieselben Zeilen im Protokoll, das hier auf die\n"
     u"Standardausgabe geht (jede „Error: …“-Zeile auch auf die Standardfehlerausgabe).\n"
     u"\n"
@@ -24,6 +26,9 @@ inline constexpr QStringView Hilfe =
     u"                     wird immer in der Reihenfolge L, R, V, Z\n"
     u"  --ausgabe ORDNER   der Ordner für die Ansichten (Vorgabe: ./ausgeschnitten), wird\n"
     u"                     angelegt, wenn er fehlt\n"
+    u"  --format FORMAT    bmp, png, jpg, tif oder webp statt des Formats aus [Ausgabe]\n"
+    u"                     der Konfigurationsdatei (Vorgabe dort: bmp)\n"
+    u"  --qualitaet N      1 bis 100, für jpg (Vorgabe 90) und webp (ohne: verlustfrei)\n"
     u"  --rekursiv         auch die Bilder der Unterordner; ihre Ansichten kommen in die\n"
     u"                     gleichen Unterordner des Ausgabeordners\n"
     u"  --pruefen          nichts schneiden: für jedes Bild die Rahmen melden, die nicht\n"
@@ -49,6 +54,11 @@ inline constexpr QStringView ConfigFehlt = u"--config DATEI fehlt";
 inline constexpr QStringView EingabeFehlt =
     u"Keine EINGABE angegeben: ein Ordner oder eine Bilddatei";
 inline constexpr QStringView AusgabeLeer = u"--ausgabe ohne Ordner";
+// %1 the value as given.
+inline constexpr QStringView FormatUnbekannt =
+    u"Unbekanntes Format '%1' in --format: erlaubt sind bmp, png, jpg, tif und webp";
+inline constexpr QStringView QualitaetFalsch =
+    u"--qualitaet %1 liegt nicht zwischen 1 und 100";
 // Appended to every line about bad arguments.
 inline constexpr QStringView HilfeHinweis = u" (Hilfe: sichtwerk-schnitt --help)";
 
@@ -76,7 +86,8 @@ inline constexpr QStringView GrundKeineLeserechte = u"keine Leserechte";
 // Inputs. %1 path.
 inline constexpr QStringView EingabeNichtDa = u"Die Eingabe '%1' existiert nicht";
 inline constexpr QStringView EingabeKeinBild =
-    u"Die Eingabe '%1' ist kein Bild: der Name endet nicht auf jpg, gif oder bmp";
+    u"Die Eingabe '%1' ist kein Bild: der Name endet nicht auf jpg, gif, bmp, .jpeg, .jpe, .png, "
+    u".tif, .tiff oder .webp";
 inline constexpr QStringView EingabeWederNoch =
     u"Die Eingabe '%1' ist weder ein Ordner noch eine gewöhnliche Datei";
 inline constexpr QStringView OrdnerNichtLesbar = u"Der Ordner '%1' kann nicht gelesen werden";

@@ -7,6 +7,7 @@
 #include "Dialoghelfer.h"
 #include "Formhelfer.h"
 #include "Testbilder.h"
+#include "views/Farbprofil.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -288,6 +289,80 @@ private slots:
         QCOMPARE(testbilder::inhalt(pfad(u"aus"_qs)), QStringList{u"zwei\nzeilen_R.bmp"_qs});
     }
 
+    void formate()
+    {
+        // Every new kind of picture against its twin holding the same pixels
+        // as a BMP: the same views, under names without the whole extension.
+        const QList<std::pair<const char*, const char*>> paare = {
+            {"rgb.png", "quelle.bmp"},
+            {"zeilensprung.png", "quelle.bmp"},
+            {"ohne.tif", "quelle.bmp"},
+            {"kacheln.tif", "quelle.bmp"},
+            {"lzw.tif", "quelle.bmp"},
+            {"deflate.tif", "quelle.bmp"},
+            {"verlustfrei.webp", "quelle.bmp"},
+            {"jpeg.tif", "jpeg-tif.bmp"},
+            {"verlustbehaftet.webp", "verlustbehaftet.bmp"},
+            {"palette-alpha.png", "palette-alpha.bmp"},
+            {"grau16.png", "grau16.bmp"},
+            {"rgb16.tif", "rgb16.bmp"},
+            {"alpha.webp", "alpha.bmp"},
+            {"alpha16.png", "alpha.bmp"}};
+        for (const auto& [neu, zwilling] : paare) {
+            const QString stamm = QString::fromLatin1(neu).replace(u'.', u'-');
+            const QString endung = QString::fromLatin1(neu).section(u'.', -1);
+            testbilder::schreiben(pfad(u"neu"_qs),
+                                  stamm + (endung == u"tif" ? u".tiff"_qs : u"."_qs + endung),
+                                  testbilder::testdatei(u"formate/"_qs + QLatin1String(neu)));
+            testbilder::schreiben(pfad(u"zwilling"_qs), stamm + u".bmp"_qs,
+                                  testbilder::testdatei(u"formate/"_qs + QLatin1String(zwilling)));
+        }
+        const QStringList config{"--config", "prog/config.ini", "--ausgabe"};
+        QCOMPARE(starten(config + QStringList{"aus-neu", "neu"}).code, 0);
+        QCOMPARE(starten(config + QStringList{"aus-zwilling", "zwilling"}).code, 0);
+        QCOMPARE(testbilder::ordnerUnterschied(pfad(u"aus-neu"_qs), pfad(u"aus-zwilling"_qs)),
+                 QString());
+        QVERIFY(QFile::exists(pfad(u"aus-neu/rgb16-tif_V.bmp"_qs)));
+
+        // PNG views hold the BMP views' pixels; the source's profile goes along.
+        testbilder::schreiben(pfad(u"neu"_qs), u"icc.png"_qs,
+                              testbilder::testdatei(u"formate/icc.png"_qs));
+        QCOMPARE(starten(config + QStringList{"aus-png", "--format", "PNG", "neu"}).code, 0);
+        for (const QString& bmp : testbilder::inhalt(pfad(u"aus-zwilling"_qs))) {
+            const QString png = bmp.chopped(3) + u"png"_qs;
+            QCOMPARE(testbilder::ersterUnterschied(QImage(pfad(u"aus-png/"_qs + png)),
+                                                   QImage(pfad(u"aus-zwilling/"_qs + bmp))),
+                     QString());
+        }
+        QCOMPARE(schnitt::farbprofilLesen(testbilder::lesen(pfad(u"aus-png/icc_V.png"_qs))),
+                 schnitt::farbprofilLesen(testbilder::testdatei(u"formate/icc.png"_qs)));
+    }
+
+    void ohneNeukodierung()
+    {
+        // Links lies on the 16 × 16 grid of the 4:2:0 picture, Rechts does not.
+        testbilder::schreiben(pfad(u"prog"_qs), u"v.ini"_qs,
+                              formhelfer::konfiguration(u"Links"_qs, 16, 32, 45, 37) +
+                                  formhelfer::konfiguration(u"Rechts"_qs, 3, 5, 20, 20) +
+                                  "[Ausgabe]\r\nFormat=jpg\r\nVerlustfrei=1\r\n");
+        const QString quelle = testbilder::schreiben(pfad(u"b"_qs), u"icc.jpg"_qs,
+                                                     testbilder::testdatei(u"formate/icc.jpg"_qs));
+        const Ergebnis e = starten({"--config", "prog/v.ini", "--ausgabe", "aus", "b"});
+        QCOMPARE(e.code, 0);
+        QCOMPARE(e.aus.mid(0, 4),
+                 (QStringList{"Ausgabeformat: JPEG, Qualität 90, ohne Neukodierung wo möglich",
+                              QString(20, u'='), "icc.jpg:", "Bild LINKS erstellt"}));
+        QCOMPARE(e.aus.at(4), u"Bild RECHTS erstellt (neu kodiert)"_qs);
+        QProcess jpegtran;
+        jpegtran.start(u"jpegtran"_qs, {"-crop", "45x37+32+16", "-perfect", quelle});
+        QVERIFY(jpegtran.waitForFinished());
+        QCOMPARE(testbilder::ersterUnterschied(QImage(pfad(u"aus/icc_L.jpg"_qs)),
+                                               QImage::fromData(jpegtran.readAllStandardOutput())),
+                 QString());
+        QCOMPARE(schnitt::farbprofilLesen(testbilder::lesen(pfad(u"aus/icc_R.jpg"_qs))),
+                 schnitt::farbprofilLesen(testbilder::lesen(quelle)));
+    }
+
     void falscherAufruf_data()
     {
         QTest::addColumn<QStringList>("argumente");
@@ -326,10 +401,21 @@ private slots:
                                          << "Der Ordner 'gesperrt' kann nicht gelesen werden";
         QTest::newRow("Eingabe fehlt") << mit("prog/config.ini", {"b", "b/weg.jpg"})
                                        << "Die Eingabe 'b/weg.jpg' existiert nicht";
+        QTest::newRow("Format unbekannt")
+            << mit("prog/config.ini", {"--format", "gif", "b"})
+            << "Unbekanntes Format 'gif' in --format: erlaubt sind bmp, png, jpg, tif und webp" +
+                   hilfe;
+        QTest::newRow("Qualität zu hoch")
+            << mit("prog/config.ini", {"--qualitaet=101", "b"})
+            << "--qualitaet 101 liegt nicht zwischen 1 und 100" + hilfe;
+        QTest::newRow("Format der Datei unbekannt")
+            << mit("gif.ini", {"b"})
+            << "Ausgabeformat 'gif' in 'gif.ini' ist unbekannt: erlaubt sind bmp, png, jpg, tif "
+               "und webp";
         QTest::newRow("Eingabe kein Bild")
             << mit("prog/config.ini", {"b/a.bmp", "prog/config.ini"})
-            << "Die Eingabe 'prog/config.ini' ist kein Bild: der Name endet nicht auf jpg, gif "
-               "oder bmp";
+            << "Die Eingabe 'prog/config.ini' ist kein Bild: der Name endet nicht auf jpg, gif, "
+               "bmp, .jpeg, .jpe, .png, .tif, .tiff oder .webp";
     }
     void falscherAufruf()
     {
@@ -338,6 +424,9 @@ private slots:
         bild(u"b/a.bmp"_qs, 200, 200);
         testbilder::schreiben(m_tmp->path(), u"nurlinks.ini"_qs,
                               formhelfer::konfiguration(u"Links"_qs, 0, 0, 10, 10));
+        testbilder::schreiben(m_tmp->path(), u"gif.ini"_qs,
+                              formhelfer::konfiguration(u"Links"_qs, 0, 0, 10, 10) +
+                                  "[Ausgabe]\r\nFormat=gif\r\n");
         const QString gesperrt = testbilder::schreiben(
             m_tmp->path(), u"gesperrt.ini"_qs, testbilder::lesen(pfad(u"prog/config.ini"_qs)));
         QVERIFY(QFile::setPermissions(gesperrt, {}));

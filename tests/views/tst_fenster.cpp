@@ -316,6 +316,35 @@ private slots:
         QTRY_VERIFY(!rahmen(form, 2)->isHidden());
     }
 
+    void ausgabeformat()
+    {
+        // A format the program does not know: said at start and at every
+        // cut, and nothing is written. Another slot's PNG is named on choosing.
+        const QByteArray links = konfiguration(u"Links"_qs, 0, 0, 40, 30);
+        config(links + "[Ausgabe]\r\nFormat=gif\r\n");
+        schreibeDatei(m_prog.filePath(u"png.ini"_qs), links + "[Ausgabe]\r\nFormat=PNG\r\n");
+        bild(u"a.bmp"_qs, 120, 90);
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        const QString fehler = u"Error: Ausgabeformat 'gif' in 'config.ini' ist unbekannt: erlaubt "
+                               u"sind bmp, png, jpg, tif und webp"_qs;
+        QCOMPARE(protokollZeilen(form).mid(3), QStringList{fehler});
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        ankreuzen(form, "Check1");
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+        QTest::keyClick(&form, Qt::Key_Enter);
+        QCOMPARE(protokollZeilen(form).mid(4), (QStringList{fehler, fehler}));
+        QVERIFY(!QFileInfo::exists(ausgabe()));
+
+        konfigurationWaehlen(form, u"png.ini"_qs);
+        QTest::keyClick(&form, Qt::Key_2);
+        QCOMPARE(protokollZeilen(form).mid(6),
+                 (QStringList{u"Datei 'png.ini' auf Framenummer 2 eingelesen."_qs,
+                              u"Frame 2 wurde ausgewählt"_qs, u"Ausgabeformat: PNG"_qs}));
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+        QCOMPARE(testbilder::inhalt(ausgabe()), QStringList{u"a_L.png"_qs});
+    }
+
     void schreibfehlerMitGrund()
     {
         // 254 bytes are a valid name; its view's name, two longer, is not.
