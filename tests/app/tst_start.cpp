@@ -107,7 +107,8 @@ private slots:
         QTemporaryDir bilder;
         for (const char* n : {"config.ini", "zwei.ini", "bild.jpg"})
             schreibeDatei(prog.filePath(QLatin1String(n)), "");
-        for (const char* n : {"a.jpg", "B.GIF", "c.bmp", "d.png", "e.jpeg", "f.txt", "g.Jpg"})
+        for (const char* n : {"a.jpg", "B.GIF", "c.bmp", "d.ppm", "e.jpg.txt", "f.txt", "g.Jpg",
+                              "h.png", "i.JPEG", "k.webp", "l.tif", "m.TIFF", "n.jpe"})
             schreibeDatei(bilder.filePath(QLatin1String(n)), "x");
         QDir(bilder.path()).mkdir(u"unter.jpg"_qs);
 
@@ -118,7 +119,8 @@ private slots:
         QCOMPARE(eintraege(file1), QStringList{u"bild.jpg"_qs});
         dir1->setProperty("path", bilder.path());
         QCOMPARE(eintraege(file1),
-                 (QStringList{u"a.jpg"_qs, u"B.GIF"_qs, u"c.bmp"_qs, u"g.Jpg"_qs}));
+                 (QStringList{u"a.jpg"_qs, u"B.GIF"_qs, u"c.bmp"_qs, u"g.Jpg"_qs, u"h.png"_qs,
+                              u"i.JPEG"_qs, u"k.webp"_qs, u"l.tif"_qs, u"m.TIFF"_qs, u"n.jpe"_qs}));
         // The configuration chooser stays on the program folder.
         QCOMPARE(eintraege(file2), (QStringList{u"config.ini"_qs, u"zwei.ini"_qs}));
     }
