@@ -103,3 +103,41 @@ maschine() {
     cpu=$(lscpu | sed -n 's/^Model name:[[:space:]]*//p' | head -1)
     echo "Machine: $(nproc) cores (nproc), CPU \"$cpu\", $(free -g | awk '/^Mem:/ { print $2 }') GiB RAM, kernel $(uname -r)"
 }
+
+# The corpus of 100 pictures in $K100 (and the same under ten names each,
+# 1,000, in $K1000), with the sample frame configuration in $CONFIG. Made
+# once by sichtwerk-bench korpus; needs bauen.
+korpus() {
+    K100=$ARBEIT/bilder100
+    K1000=$ARBEIT/bilder1000
+    CONFIG=$ARBEIT/config.ini
+    if [ ! -f "$ARBEIT/korpus.fertig" ]; then
+        echo "Generating the corpus (100 pictures, then 1,000 as ten named copies)"
+        rm -rf "$K100" "$K1000"
+        "$BENCH" korpus "$K100" "$CONFIG" 2>/dev/null
+        mkdir -p "$K1000"
+        local k f
+        for k in 0 1 2 3 4 5 6 7 8 9; do
+            for f in "$K100"/*; do
+                ln "$f" "$K1000/k${k}_$(basename "$f")"
+            done
+        done
+        touch "$ARBEIT/korpus.fertig"
+    fi
+}
+
+# One command line per picture for ImageMagick: the four sample rectangles
+# (Left/Top/Width/Height of config.ini) in one process per picture, as BMP
+# (24 bits) or in the type of the given extension, with its options.
+im_zeilen() { # folder, output folder, [extension], [options…]
+    local f stamm e=${3:-bmp} optionen=${*:4}
+    [ "$e" = bmp ] && optionen="-type TrueColor $optionen"
+    for f in "$1"/*; do
+        stamm=$(basename "${f%.*}")
+        echo "$f $optionen" \
+            "( +clone -crop 150x705+0+0 +repage -write $2/${stamm}_L.$e +delete )" \
+            "( +clone -crop 150x705+990+0 +repage -write $2/${stamm}_R.$e +delete )" \
+            "( +clone -crop 840x705+150+0 +repage -write $2/${stamm}_V.$e +delete )" \
+            "-crop 1140x150+0+705 +repage $2/${stamm}_Z.$e"
+    done
+}

@@ -118,6 +118,9 @@ private:
     schnitt::Stapelverlauf schneideBilder(const QString& ordner, const QStringList& namen,
                                           bool haltbar);
     void fortschrittZeigen(int fertig, int gesamt);
+    // Before a batch: whether the frames fit every picture by its header, or
+    // the user wants the batch all the same; what does not fit is logged.
+    bool passtOderTrotzdem(const QString& ordner, const QStringList& namen);
     // Keys and clicks that came while views were cut, in their order; they
     // are handled once the cut is over.
     bool eingabeAufschieben(QObject* objekt, QEvent* ereignis);
@@ -127,16 +130,24 @@ private:
     struct Rahmenzug
     {
         int index = -1;
-        int kanten = 0; // the edges being dragged; none: the whole frame moves
-        QPointF start;  // global position of the press
-        FrameRechteck vorher, jetzt;
-        QFont schrift; // the label's own, given back when it is let go
+        int kanten = 0;      // the edges being dragged; none: the whole frame moves
+        QPointF start;       // global position of the press
+        QRect vorher, jetzt; // in the picture's pixels
+        QFont schrift;       // the label's own, given back when it is let go
     };
     void rahmenAnordnen();
+    // The previewed picture's size, upright, and a frame of the file in its
+    // pixels (scaled where the file says so).
+    QSize bildGroesse() const;
+    QRect wirksamesRechteck(const FrameRechteck& f) const;
+    void rahmenPlatzieren(const QRect& r, int nummer);
     bool rahmenMaus(QObject* objekt, QEvent* ereignis);
     bool rahmenTaste(int taste, Qt::KeyboardModifiers mod);
     bool rahmenBearbeitbar() const;
-    FrameRechteck rahmenRechteck(int index) const;
+    // A frame as the picture shows it, and in the units of its file.
+    QRect rahmenImBild(int index) const;
+    FrameRechteck rahmenInDatei(int index) const;
+    FrameRechteck inDatei(const QRect& r) const;
     void rahmenAktivieren(int index);
     // Into `datei` of the program folder, by default the selected slot's file.
     void rahmenSpeichern(int index, const FrameRechteck& neu, bool merken, QString datei = {});

@@ -7,6 +7,7 @@
 #include "Bildfeld.h"
 #include "config/FrameKonfig.h"
 #include "config/FrameSlots.h"
+#include "views/Geometrie.h"
 #include "views/Overlay.h"
 
 #include <QCheckBox>
@@ -54,24 +55,31 @@ qint16 knapp(qint64 v)
     return static_cast<qint16>(std::clamp<qint64>(v, -32768, 32767));
 }
 
-// `r` with its dragged edges moved by dx, dy source pixels; at least 1 × 1.
-FrameRechteck verschoben(FrameRechteck r, int kanten, int dx, int dy)
+// `r` with its dragged edges moved by dx, dy pixels; at least 1 × 1. The
+// limits are those of a file's values, or, for a frame scaled to a larger
+// picture, wider ones.
+QRect verschoben(const QRect& r, int kanten, int dx, int dy, qint64 grenze)
 {
-    const int rechts = r.left + r.width, unten = r.top + r.height;
-    if (kanten == 0) {
-        r.left = knapp(r.left + dx);
-        r.top = knapp(r.top + dy);
-        return r;
-    }
+    auto k = [grenze](qint64 v) { return int(std::clamp<qint64>(v, -grenze - 1, grenze)); };
+    qint64 links = r.left(), oben = r.top(), breite = r.width(), hoehe = r.height();
+    const qint64 rechts = links + breite, unten = oben + hoehe;
+    if (kanten == 0)
+        return QRect(k(links + dx), k(oben + dy), int(breite), int(hoehe));
     if (kanten & KanteLinks)
-        r.left = knapp(std::min(r.left + dx, rechts - 1));
+        links = k(std::min<qint64>(links + dx, rechts - 1));
     if (kanten & (KanteLinks | KanteRechts))
-        r.width = knapp(std::max(1, (kanten & KanteRechts ? rechts + dx : rechts) - r.left));
+        breite = k(std::max<qint64>(1, (kanten & KanteRechts ? rechts + dx : rechts) - links));
     if (kanten & KanteOben)
-        r.top = knapp(std::min(r.top + dy, unten - 1));
+        oben = k(std::min<qint64>(oben + dy, unten - 1));
     if (kanten & (KanteOben | KanteUnten))
-        r.height = knapp(std::max(1, (kanten & KanteUnten ? unten + dy : unten) - r.top));
-    return r;
+        hoehe = k(std::max<qint64>(1, (kanten & KanteUnten ? unten + dy : unten) - oben));
+    return QRect(int(links), int(oben), int(breite), int(hoehe));
+}
+
+FrameRechteck verschoben(const FrameRechteck& f, int kanten, int dx, int dy)
+{
+    const QRect r = verschoben(QRect(f.left, f.top, f.width, f.height), kanten, dx, dy, 32767);
+    return {knapp(r.top()), knapp(r.left()), knapp(r.width()), knapp(r.height())};
 }
 
 Richtung richtungVon(int index)
@@ -101,18 +109,29 @@ bool Form1::rahmenBearbeitbar() const
            !framedateien[Frame].isEmpty();
 }
 
-FrameRechteck Form1::rahmenRechteck(int index) const
+QRect Form1::rahmenImBild(int index) const
 {
     const FrameRechteck f = rechteck(richtungVon(index));
     if (f.konfiguriert())
-        return f;
+        return wirksamesRechteck(f);
     // Shown at its design place: the rectangle that place stands for, by the
     // inverse of the overlay's factors.
     const QRect g = Rahmen[index]->geometry();
     const auto [fx, fy] = overlay::faktoren(Picture1->size(), Picture3->size());
-    return {knapp(std::lround(g.top() * fy)), knapp(std::lround(g.left() * fx)),
-            knapp(std::max(1L, std::lround(g.width() * fx))),
-            knapp(std::max(1L, std::lround(g.height() * fy)))};
+    return QRect(int(std::lround(g.left() * fx)), int(std::lround(g.top() * fy)),
+                 int(std::max(1L, std::lround(g.width() * fx))),
+                 int(std::max(1L, std::lround(g.height() * fy))));
+}
+
+FrameRechteck Form1::rahmenInDatei(int index) const
+{
+    const FrameRechteck f = rechteck(richtungVon(index));
+    return f.konfiguriert() ? f : inDatei(rahmenImBild(index));
+}
+
+FrameRechteck Form1::inDatei(const QRect& r) const
+{
+    return schnitt::inDateiEinheiten(r, m_konfiguration.vorlage, bildGroesse());
 }
 
 void Form1::rahmenAktivieren(int index)
@@ -142,13 +161,17 @@ bool Form1::rahmenMaus(QObject* objekt, QEvent* ereignis)
     if (m_zug && art == QEvent::MouseMove) {
         const QPointF d = maus->globalPosition() - m_zug->start;
         const auto [fx, fy] = overlay::faktoren(Picture1->size(), Picture3->size());
+        // In the picture's pixels; a frame scaled to a larger picture may
+        // reach beyond a file's values, which inDatei brings back.
+        const qint64 grenze = m_konfiguration.vorlage.skalieren ? qint64(1) << 30 : 32767;
         m_zug->jetzt =
             verschoben(m_zug->vorher, m_zug->kanten, int(std::lround(d.x() * double(fx))),
-                       int(std::lround(d.y() * double(fy))));
+                       int(std::lround(d.y() * double(fy))), grenze);
         QLabel* label = Rahmen[m_zug->index];
         label->setGeometry(
             overlay::aufPixel(overlay::skaliert(m_zug->jetzt, Picture1->size(), Picture3->size())));
-        label->setText(rahmenText(richtungVon(m_zug->index), m_zug->jetzt));
+        // The numbers the file will hold.
+        label->setText(rahmenText(richtungVon(m_zug->index), inDatei(m_zug->jetzt)));
         return true;
     }
     if (m_zug && art == QEvent::MouseButtonRelease && maus->button() == Qt::LeftButton) {
@@ -156,7 +179,7 @@ bool Form1::rahmenMaus(QObject* objekt, QEvent* ereignis)
         m_zug.reset();
         Rahmen[zug.index]->setText(QString::fromUtf16(info(richtungVon(zug.index)).name));
         Rahmen[zug.index]->setFont(zug.schrift);
-        rahmenSpeichern(zug.index, zug.jetzt, true);
+        rahmenSpeichern(zug.index, inDatei(zug.jetzt), true);
         return true;
     }
     if (index < 0 || !rahmenBearbeitbar())
@@ -168,7 +191,7 @@ bool Form1::rahmenMaus(QObject* objekt, QEvent* ereignis)
     }
     if (art != QEvent::MouseButtonPress || maus->button() != Qt::LeftButton)
         return false;
-    const FrameRechteck f = rahmenRechteck(index);
+    const QRect f = rahmenImBild(index);
     m_zug = Rahmenzug{index,
                       kantenBei(maus->position().toPoint(), Rahmen[index]->size()),
                       maus->globalPosition(),
@@ -180,7 +203,7 @@ bool Form1::rahmenMaus(QObject* objekt, QEvent* ereignis)
     QFont klein = m_zug->schrift;
     klein.setPointSizeF(klein.pointSizeF() * 0.7);
     Rahmen[index]->setFont(klein);
-    Rahmen[index]->setText(rahmenText(richtungVon(index), f));
+    Rahmen[index]->setText(rahmenText(richtungVon(index), inDatei(f)));
     return true;
 }
 
@@ -213,7 +236,8 @@ bool Form1::rahmenTaste(int taste, Qt::KeyboardModifiers mod)
     default:
         return false;
     }
-    const FrameRechteck f = rahmenRechteck(m_aktiverRahmen);
+    // A step is one unit of the file, also where frames are scaled to the picture.
+    const FrameRechteck f = rahmenInDatei(m_aktiverRahmen);
     const bool groesse = mod & Qt::ShiftModifier;
     rahmenSpeichern(m_aktiverRahmen,
                     groesse ? verschoben(f, (dx ? KanteRechts : 0) | (dy ? KanteUnten : 0), dx, dy)
@@ -230,7 +254,14 @@ void Form1::rahmenSpeichern(int index, const FrameRechteck& neu, bool merken, QS
         datei = framedateien[Frame];
     const QString name = QString::fromUtf16(info(richtung).name);
     QString fehler;
-    if (frames::rechteckSchreiben(m_programmordner + u'/' + datei, richtung, neu, &fehler)) {
+    // A file without [Vorlage] learns the size of the picture its frames are
+    // set up on, with Anpassen=nein, so that its use stays as it was.
+    // A frame put down unchanged leaves the file as it was.
+    std::optional<QSize> vorlage;
+    if (!m_konfiguration.vorlage.vorhanden && datei == framedateien[Frame] && neu != vorher)
+        vorlage = bildGroesse();
+    if (frames::rechteckSchreiben(m_programmordner + u'/' + datei, richtung, neu, &fehler,
+                                  vorlage)) {
         if (merken) {
             m_rahmenVerlauf.append({datei, richtung, vorher});
             if (m_rahmenVerlauf.size() > VerlaufGrenze)

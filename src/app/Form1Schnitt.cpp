@@ -6,6 +6,7 @@
 #include "DateiListe.h"
 #include "Protokollfeld.h"
 #include "VerzeichnisListe.h"
+#include "views/Pruefung.h"
 #include "views/Schneider.h"
 #include "views/Stapel.h"
 
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QScopedValueRollback>
 
@@ -23,6 +25,10 @@ namespace {
 constexpr qint64 AnzeigeAbstandMs = 100;
 const QString AnzeigeNurZahl = QStringLiteral("%v von %m Bildern");
 const QString AnzeigeHaltbar = QStringLiteral("%v von %m Bildern · Esc hält an");
+const QString AnzeigePruefen = QStringLiteral("Prüfe %v von %m Bildern");
+const QString FrageTrotzdem =
+    QStringLiteral("Die Rahmen passen nicht zu jedem Bild des Ordners (siehe Protokoll). "
+                   "Trotzdem alle ausschneiden?");
 
 } // namespace
 
@@ -209,12 +215,53 @@ void Form1::Command1_Click()
     Ladebalkenzeigen(false);
 }
 
+bool Form1::passtOderTrotzdem(const QString& ordner, const QStringList& namen)
+{
+    // Only a file that names the picture its frames were set up on asks;
+    // every other one is cut as it always was.
+    const schnitt::Schnittplan plan = schnittplan(schnitt::schnitteFuer(angehakt()));
+    if (plan.schnitte.isEmpty() || !m_konfiguration.vorlage.vorhanden)
+        return true;
+    QList<schnitt::Stapelbild> bilder;
+    for (const QString& name : namen)
+        bilder.append({ordner, name});
+    // Headers only, a moment for thousands of pictures; the window shows how far.
+    Ladebalkenzeigen(true);
+    Fortschritt->setFormat(AnzeigePruefen);
+    QElapsedTimer seitAnzeige;
+    seitAnzeige.start();
+    QStringList befunde;
+    const schnitt::Pruefung p = schnitt::rahmenPruefen(
+        bilder, plan, [&](const schnitt::Bildbefund& b, int fertig, int gesamt) {
+            // A picture that cannot be read is the batch's to report.
+            if (!b.unlesbar)
+                befunde += b.befunde;
+            if (seitAnzeige.elapsed() >= AnzeigeAbstandMs) {
+                fortschrittZeigen(fertig, gesamt);
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                seitAnzeige.restart();
+            }
+        });
+    Fortschritt->hide();
+    Ladebalkenzeigen(false);
+    if (p.passenNicht == 0)
+        return true;
+    Text1->zeilenAnhaengen(befunde);
+    SchreibProtokoll(p.summe());
+    QMessageBox frage(QMessageBox::Question, QStringLiteral("Sichtwerk"), FrageTrotzdem,
+                      QMessageBox::Yes | QMessageBox::No, this);
+    frage.setDefaultButton(QMessageBox::No);
+    return frage.exec() == QMessageBox::Yes;
+}
+
 void Form1::Command6_Click()
 {
     if (ausgabeUnbrauchbar())
         return;
     const QString ordner = Dir1->path();
     const QStringList bilder = schnitt::bilderFuerStapel(ordner);
+    if (!passtOderTrotzdem(ordner, bilder))
+        return;
     Ladebalkenzeigen(true);
     const schnitt::Stapelverlauf verlauf = schneideBilder(ordner, bilder, true);
     Ladebalkenzeigen(false);

@@ -7,6 +7,7 @@
 #include "config/Beispielconfig.h"
 #include "config/FrameSlots.h"
 #include "views/Bildladen.h"
+#include "views/Geometrie.h"
 #include "views/Meldungen.h"
 #include "views/Overlay.h"
 
@@ -86,8 +87,9 @@ void Form1::rahmenAnordnen()
             box->setEnabled(false);
             box->setChecked(false);
         } else {
-            Rahmensetzen(f.top, f.left, f.width, f.height,
-                         static_cast<qint16>(info(r).rahmenIndex + 1));
+            // Where the frame lies in this picture: scaled to its size where
+            // the file says so.
+            rahmenPlatzieren(wirksamesRechteck(f), info(r).rahmenIndex + 1);
             box->setEnabled(true);
         }
     }
@@ -95,10 +97,24 @@ void Form1::rahmenAnordnen()
 
 void Form1::Rahmensetzen(qint16 Top, qint16 Left, qint16 Width, qint16 Height, qint16 Nummer)
 {
+    rahmenPlatzieren(QRect(Left, Top, Width, Height), Nummer);
+}
+
+QSize Form1::bildGroesse() const
+{
+    return QSize(Picture1->innenBreite(), Picture1->innenHoehe());
+}
+
+QRect Form1::wirksamesRechteck(const FrameRechteck& f) const
+{
+    return schnitt::wirksamesRechteck(f, m_konfiguration.vorlage, bildGroesse());
+}
+
+void Form1::rahmenPlatzieren(const QRect& r, int Nummer)
+{
     if (Nummer < 1 || Nummer > 4)
         return;
-    const overlay::Geometrie g =
-        overlay::skaliert({Top, Left, Width, Height}, Picture1->size(), Picture3->size());
+    const overlay::Geometrie g = overlay::skaliert(r, Picture1->size(), Picture3->size());
     QLabel* label = Rahmen[Nummer - 1];
     label->setGeometry(overlay::aufPixel(g));
     label->raise();

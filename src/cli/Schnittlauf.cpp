@@ -7,6 +7,7 @@
 #include "views/Ausschnitt.h"
 #include "views/Bildladen.h"
 #include "views/Meldungen.h"
+#include "views/Pruefung.h"
 
 #include <QDir>
 #include <QFile>
@@ -249,46 +250,19 @@ int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atomic<bool>*
 
 int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
 {
-    int passen = 0, passenNicht = 0, unlesbar = 0;
-    const int gesamt = int(auftrag.bilder.size());
-    const QList<qsizetype> gleichWie = schnitt::namensgleiche(auftrag.bilder);
-    for (qsizetype i = 0; i < auftrag.bilder.size(); ++i) {
-        const schnitt::Stapelbild& bild = auftrag.bilder[i];
-        const QString name = schnitt::meldung::zeilentauglich(bild.dateiname);
-        if (gleichWie[i] >= 0) {
-            // Such a picture would not be cut at all.
-            ausgabe.zeile(schnitt::namensgleichZeile(bild, auftrag.bilder[gleichWie[i]]));
-            ++passenNicht;
-            ausgabe.fortschritt(passen + passenNicht + unlesbar, gesamt);
-            continue;
-        }
-        const schnitt::Bildgroesse g =
-            schnitt::groesseLesen(QDir(bild.quellOrdner).filePath(bild.dateiname));
-        if (!g.ok()) {
-            ausgabe.zeile(schnitt::meldung::NichtGeladen.arg(name, g.fehler));
-            ++unlesbar;
-        } else {
-            const QRect ganz(QPoint(0, 0), g.groesse);
-            bool alle = true;
-            for (const schnitt::Schnitt& s : auftrag.plan.schnitte) {
-                const FrameRechteck& r = s.rechteck;
-                // A rectangle without area lies nowhere, so not inside either.
-                if (r.width > 0 && r.height > 0 &&
-                    ganz.contains(QRect(r.left, r.top, r.width, r.height)))
-                    continue;
-                alle = false;
-                ausgabe.zeile(text::PasstNicht.arg(
-                    name, schnitt::richtungsName(s.buchstabe), QString::number(r.left),
-                    QString::number(r.top), QString::number(r.width), QString::number(r.height),
-                    QString::number(g.groesse.width()), QString::number(g.groesse.height())));
-            }
-            ++(alle ? passen : passenNicht);
-        }
-        ausgabe.fortschritt(passen + passenNicht + unlesbar, gesamt);
-    }
-    ausgabe.zeile(text::Pruefsumme.arg(QString::number(gesamt), QString::number(passen),
-                                       QString::number(passenNicht), QString::number(unlesbar)));
-    return passen == gesamt ? 0 : 1;
+    for (const QString& zeile : auftrag.meldungen)
+        ausgabe.zeile(zeile);
+    const schnitt::Pruefung p =
+        schnitt::rahmenPruefen(auftrag.bilder, auftrag.plan,
+                               [&](const schnitt::Bildbefund& befund, int fertig, int gesamt) {
+                                   if (!befund.skaliert.isEmpty())
+                                       ausgabe.zeile(befund.skaliert);
+                                   for (const QString& zeile : befund.befunde)
+                                       ausgabe.zeile(zeile);
+                                   ausgabe.fortschritt(fertig, gesamt);
+                               });
+    ausgabe.zeile(p.summe());
+    return p.allesPasst() ? 0 : 1;
 }
 
 } // namespace cli

@@ -57,8 +57,7 @@ inline constexpr QStringView AusgabeLeer = u"--ausgabe ohne Ordner";
 // %1 the value as given.
 inline constexpr QStringView FormatUnbekannt =
     u"Unbekanntes Format '%1' in --format: erlaubt sind bmp, png, jpg, tif und webp";
-inline constexpr QStringView QualitaetFalsch =
-    u"--qualitaet %1 liegt nicht zwischen 1 und 100";
+inline constexpr QStringView QualitaetFalsch = u"--qualitaet %1 liegt nicht zwischen 1 und 100";
 // Appended to every line about bad arguments.
 inline constexpr QStringView HilfeHinweis = u" (Hilfe: sichtwerk-schnitt --help)";
 
@@ -91,14 +90,6 @@ inline constexpr QStringView EingabeKeinBild =
 inline constexpr QStringView EingabeWederNoch =
     u"Die Eingabe '%1' ist weder ein Ordner noch eine gewöhnliche Datei";
 inline constexpr QStringView OrdnerNichtLesbar = u"Der Ordner '%1' kann nicht gelesen werden";
-
-// The fit check. %1 file, %2 direction, %3 Left, %4 Top, %5 Width, %6 Height,
-// %7 picture width, %8 picture height.
-inline constexpr QStringView PasstNicht =
-    u"%1: Rahmen %2 (Left %3, Top %4, Width %5, Height %6) liegt nicht ganz im Bild (%7 × %8)";
-// %1 pictures checked, %2 fitting, %3 not fitting, %4 unreadable.
-inline constexpr QStringView Pruefsumme =
-    u"Geprüft: %1 Bilder, %2 passen, %3 passen nicht, %4 nicht lesbar";
 
 // The progress line. %1 done, %2 all, %3 pictures per second, %4 time left.
 inline constexpr QStringView Fortschritt = u"%1 von %2 Bildern, %3 Bilder/s, noch %4";

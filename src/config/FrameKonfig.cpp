@@ -74,6 +74,7 @@ public:
         return profildatei::lesenAus(m_inhalt, sektion, schluessel).trimmed();
     }
     const QString& pfad() const { return m_pfad; }
+    const QByteArray& inhalt() const { return m_inhalt; }
 
 private:
     QString m_pfad;
@@ -133,6 +134,7 @@ void vorlageLesen(const Leser& l, FrameKonfiguration& k)
         const qint64 v = l.wert(sektion, QLatin1String(schluessel)).toLongLong(&ok);
         return ok && v > 0 ? v : 0;
     };
+    k.vorlage.vorhanden = !profildatei::lesenAus(l.inhalt(), sektion, QString()).isEmpty();
     k.vorlage.breite = positiv("Breite");
     k.vorlage.hoehe = positiv("Hoehe");
     const QString anpassen = l.wert(sektion, QStringLiteral("Anpassen"));
@@ -269,7 +271,7 @@ std::array<FrameRechteck, 4> laden(const QString& pfad)
 }
 
 bool rechteckSchreiben(const QString& pfad, Richtung richtung, const FrameRechteck& rechteck,
-                       QString* fehler)
+                       QString* fehler, std::optional<QSize> vorlage)
 {
     const QString sektion = QString::fromUtf16(info(richtung).name);
     const std::array<qint16, 4> werte = {rechteck.top, rechteck.left, rechteck.width,
@@ -277,6 +279,16 @@ bool rechteckSchreiben(const QString& pfad, Richtung richtung, const FrameRechte
     return profildatei::aendern(
         pfad,
         [&](QByteArray inhalt) {
+            // [Vorlage] first, so that a section the frame adds stays the last one.
+            if (vorlage) {
+                const QString v = QStringLiteral("Vorlage");
+                inhalt = profildatei::mitWert(inhalt, v, QStringLiteral("Breite"),
+                                              QString::number(vorlage->width()));
+                inhalt = profildatei::mitWert(inhalt, v, QStringLiteral("Hoehe"),
+                                              QString::number(vorlage->height()));
+                inhalt = profildatei::mitWert(inhalt, v, QStringLiteral("Anpassen"),
+                                              QStringLiteral("nein"));
+            }
             for (size_t i = 0; i < werte.size(); ++i)
                 inhalt = profildatei::mitWert(inhalt, sektion, QString::fromUtf16(schluessel[i]),
                                               QString::number(werte[i]));

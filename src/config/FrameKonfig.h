@@ -3,6 +3,7 @@
 #include "FrameRechteck.h"
 
 #include <QLocale>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -23,8 +24,11 @@ inline constexpr std::array<const char16_t*, 4> schluessel = {u"Top", u"Left", u
 // file at `pfad`, in one replacement of the file: it never holds only some of
 // the new values, and every other section and entry stays as it was. On
 // failure returns false with a German reason naming the file in `fehler`.
+// With `vorlage`, the same replacement also records in [Vorlage] the size of
+// the picture the frame was set up on (Breite, Hoehe) and Anpassen=nein, so
+// that how the file is used does not change.
 bool rechteckSchreiben(const QString& pfad, Richtung richtung, const FrameRechteck& rechteck,
-                       QString* fehler = nullptr);
+                       QString* fehler = nullptr, std::optional<QSize> vorlage = std::nullopt);
 
 // The four rectangles of the file at `pfad`, in the order of `richtungen`.
 // Every missing or unusable value reads as 0; nothing is reported.
@@ -44,7 +48,8 @@ struct Ausgabe
 // [Vorlage]: the picture the frames were set up on.
 struct Vorlage
 {
-    qint64 breite = 0; // > 0 where given
+    bool vorhanden = false; // the file has the section, with any entry
+    qint64 breite = 0;      // > 0 where given
     qint64 hoehe = 0;
     bool skalieren = false; // only with a usable Breite and Hoehe
     bool exif = false;      // pictures turned upright by their orientation tag first

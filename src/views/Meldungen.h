@@ -43,6 +43,17 @@ inline constexpr QStringView Skaliert = u"%1: Rahmen skaliert auf %2 × %3";
 // views without re-encoding were asked for.
 inline constexpr QStringView NeuKodiert = u" (neu kodiert)";
 
+// The fit check. %1 file, %2 direction, %3 Left, %4 Top, %5 Width, %6
+// Height, %7 picture width, %8 picture height.
+inline constexpr QStringView PasstNicht =
+    u"%1: Rahmen %2 (Left %3, Top %4, Width %5, Height %6) liegt nicht ganz im Bild (%7 × %8)";
+// %1 file, %2 and %3 its size, %4 and %5 the reference size.
+inline constexpr QStringView GroesseAnders =
+    u"%1: das Bild ist %2 × %3 groß, die Rahmen gelten für %4 × %5 ([Vorlage], Anpassen=nein)";
+// %1 pictures checked, %2 fitting, %3 not fitting, %4 unreadable.
+inline constexpr QStringView Pruefsumme =
+    u"Geprüft: %1 Bilder, %2 passen, %3 passen nicht, %4 nicht lesbar";
+
 // One line for a single view. %1 source file name, %2 direction, %3 width,
 // %4 height.
 inline constexpr QStringView RahmenUngueltig =

@@ -14,9 +14,14 @@ std::pair<float, float> faktoren(QSize vollBild, QSize vollVorschau)
 
 Geometrie skaliert(const FrameRechteck& r, QSize vollBild, QSize vollVorschau)
 {
+    return skaliert(QRect(r.left, r.top, r.width, r.height), vollBild, vollVorschau);
+}
+
+Geometrie skaliert(const QRect& r, QSize vollBild, QSize vollVorschau)
+{
     const auto [fx, fy] = faktoren(vollBild, vollVorschau);
-    return {static_cast<float>(r.top) / fy, static_cast<float>(r.left) / fx,
-            static_cast<float>(r.width) / fx, static_cast<float>(r.height) / fy};
+    return {static_cast<float>(r.top()) / fy, static_cast<float>(r.left()) / fx,
+            static_cast<float>(r.width()) / fx, static_cast<float>(r.height()) / fy};
 }
 
 QRect aufPixel(const Geometrie& g)

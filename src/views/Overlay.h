@@ -26,6 +26,9 @@ std::pair<float, float> faktoren(QSize vollBild, QSize vollVorschau);
 // held as 32-bit floats: frames have always been placed with exactly this
 // arithmetic, so it is kept rather than "improved".
 Geometrie skaliert(const FrameRechteck& r, QSize vollBild, QSize vollVorschau);
+// The same for a rectangle of the picture beyond 16 bits (frames scaled to a
+// large picture).
+Geometrie skaliert(const QRect& r, QSize vollBild, QSize vollVorschau);
 
 // Whole pixels for a label. A negative width or height becomes 0, since a
 // label cannot take a negative size.

@@ -28,6 +28,9 @@ QByteArray datei(const FrameRechteck& links = {0, 0, 150, 705})
            "Notiz=bleibt\r\n" + konfiguration(u"Zurück"_qs, 705, 0, 1140, 150);
 }
 
+// What the first change of a file without [Vorlage] records beside the frame.
+const QByteArray Vorlage = "[Vorlage]\r\nBreite=1140\r\nHoehe=855\r\nAnpassen=nein\r\n";
+
 } // namespace
 
 class TestRahmenBearbeiten final : public QObject
@@ -127,7 +130,7 @@ private slots:
                                     .arg(danach.width)
                                     .arg(danach.height));
         QTest::mouseRelease(label, Qt::LeftButton, {}, bei + um);
-        QCOMPARE(testbilder::lesen(pfad()), datei(danach));
+        QCOMPARE(testbilder::lesen(pfad()), datei(danach) + Vorlage);
         QCOMPARE(letzteZeile(), gespeichert(danach));
         QCOMPARE(m_form->rechteck(Richtung::Links), danach);
         QCOMPARE(label->text(), u"Links"_qs);
@@ -163,13 +166,13 @@ private slots:
         QTest::keyClick(m_form.get(), Qt::Key_Left, Qt::ShiftModifier);
         QCOMPARE(m_form->rechteck(Richtung::Links), (FrameRechteck{8, 19, 149, 706}));
         QCOMPARE(letzteZeile(), gespeichert({8, 19, 149, 706}));
-        QCOMPARE(testbilder::lesen(pfad()), datei({8, 19, 149, 706}));
+        QCOMPARE(testbilder::lesen(pfad()), datei({8, 19, 149, 706}) + Vorlage);
 
         for (int i = 0; i < 4; ++i)
             QTest::keyClick(m_form.get(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(letzteZeile(), gespeichert({9, 18, 150, 705}));
         QTest::keyClick(m_form.get(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(testbilder::lesen(pfad()), datei());
+        QCOMPARE(testbilder::lesen(pfad()), datei() + Vorlage);
         const qsizetype zeilen = protokollZeilen(*m_form).size();
         QTest::keyClick(m_form.get(), Qt::Key_Z, Qt::ControlModifier); // nothing left to undo
         QCOMPARE(protokollZeilen(*m_form).size(), zeilen);
@@ -184,7 +187,23 @@ private slots:
         QTest::mouseClick(m_form->findChild<QListWidget*>(u"File1"_qs)->viewport(), Qt::LeftButton);
         QCOMPARE(rahmen(0)->lineWidth(), 1);
         QTest::keyClick(m_form.get(), Qt::Key_Right);
-        QCOMPARE(testbilder::lesen(pfad()), datei());
+        QCOMPARE(testbilder::lesen(pfad()), datei() + Vorlage);
+    }
+
+    void inEinheitenDerDatei()
+    {
+        // Frames set up on a picture twice this size and scaled: the frame
+        // lies where datei() puts it, a drag is saved in the file's units,
+        // an arrow key moves by one of them.
+        schreibeDatei(pfad(), konfiguration(u"Links"_qs, 0, 0, 300, 1410) +
+                                  "[Vorlage]\r\nBreite=2280\r\nHoehe=1710\r\nAnpassen="
+                                  "skalieren\r\n");
+        starten(false);
+        ziehen(links(), {40, 200}, {10, 5});
+        QCOMPARE(m_form->rechteck(Richtung::Links), (FrameRechteck{18, 36, 300, 1410}));
+        QTest::keyClick(m_form.get(), Qt::Key_Right);
+        QCOMPARE(m_form->rechteck(Richtung::Links), (FrameRechteck{18, 37, 300, 1410}));
+        QVERIFY(testbilder::lesen(pfad()).endsWith("Anpassen=skalieren\r\n"));
     }
 
     void schreibgeschuetzt()

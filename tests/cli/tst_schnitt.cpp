@@ -338,6 +338,58 @@ private slots:
                  schnitt::farbprofilLesen(testbilder::testdatei(u"formate/icc.png"_qs)));
     }
 
+    void vorlage()
+    {
+        // Frames set up on 1140 × 855, scaled to three sizes, one of them odd.
+        testbilder::schreiben(pfad(u"prog"_qs), u"s.ini"_qs,
+                              formhelfer::beispielKonfiguration() +
+                                  "[Vorlage]\r\nBreite=1140\r\nHoehe=855\r\nAnpassen="
+                                  "skalieren\r\n");
+        const QImage gross = testbilder::fotoaehnlich(2280, 1710, 5);
+        const QImage klein = testbilder::fotoaehnlich(570, 428, 6);
+        testbilder::schreiben(pfad(u"b"_qs), u"gross.jpg"_qs, kodieren(gross, "JPEG", 90));
+        testbilder::schreiben(pfad(u"b"_qs), u"klein.bmp"_qs, kodieren(klein, "BMP"));
+        bild(u"b/mittel.bmp"_qs, 1140, 855);
+        const QStringList aufruf{"--config", "prog/s.ini", "--richtungen", "VZ"};
+        const Ergebnis p = starten(aufruf + QStringList{"--pruefen", "b"});
+        QCOMPARE(p.aus,
+                 (QStringList{"gross.jpg: Rahmen skaliert auf 2280 × 1710",
+                              "klein.bmp: Rahmen skaliert auf 570 × 428",
+                              "Geprüft: 3 Bilder, 3 passen, 0 passen nicht, 0 nicht lesbar"}));
+        const Ergebnis e = starten(aufruf + QStringList{"--ausgabe", "aus", "b"});
+        QCOMPARE(e.code, 0);
+        QCOMPARE(e.aus.filter(u"skaliert"_qs), p.aus.mid(0, 2));
+        QCOMPARE(testbilder::ersterUnterschied(QImage(pfad(u"aus/klein_V.bmp"_qs)),
+                                               klein.copy(75, 0, 420, 353)),
+                 QString());
+        QCOMPARE(testbilder::ersterUnterschied(QImage(pfad(u"aus/klein_Z.bmp"_qs)),
+                                               klein.copy(0, 353, 570, 75)),
+                 QString());
+        QCOMPARE(
+            testbilder::ersterUnterschied(QImage(pfad(u"aus/gross_V.bmp"_qs)),
+                                          QImage(pfad(u"b/gross.jpg"_qs)).copy(300, 0, 1680, 1410)),
+            QString());
+
+        // Photos turned upright by their orientation tag, the frames on the
+        // upright picture: the views are crops of ImageMagick's upright twins.
+        testbilder::schreiben(pfad(u"prog"_qs), u"exif.ini"_qs,
+                              formhelfer::konfiguration(u"Links"_qs, 2, 3, 11, 7) +
+                                  "[Vorlage]\r\nAusrichtung=exif\r\n");
+        for (int o = 1; o <= 8; ++o)
+            testbilder::schreiben(
+                pfad(u"e"_qs), QStringLiteral("a%1.jpg").arg(o),
+                testbilder::testdatei(QStringLiteral("ausrichtung%1.jpg").arg(o)));
+        QCOMPARE(starten({"--config", "prog/exif.ini", "--ausgabe", "aus-e", "e"}).code, 0);
+        for (int o = 1; o <= 8; ++o) {
+            const QImage soll = QImage::fromData(
+                testbilder::testdatei(QStringLiteral("ausrichtung%1-aufrecht.bmp").arg(o)));
+            QCOMPARE(
+                testbilder::ersterUnterschied(
+                    QImage(pfad(QStringLiteral("aus-e/a%1_L.bmp").arg(o))), soll.copy(3, 2, 11, 7)),
+                QString());
+        }
+    }
+
     void ohneNeukodierung()
     {
         // Links lies on the 16 × 16 grid of the 4:2:0 picture, Rechts does not.

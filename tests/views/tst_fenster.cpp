@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -343,6 +344,62 @@ private slots:
                               u"Frame 2 wurde ausgewählt"_qs, u"Ausgabeformat: PNG"_qs}));
         QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
         QCOMPARE(testbilder::inhalt(ausgabe()), QStringList{u"a_L.png"_qs});
+    }
+
+    void passtNicht_data()
+    {
+        QTest::addColumn<int>("antwort");
+        QTest::newRow("Nein") << int(QMessageBox::No);
+        QTest::newRow("Ja") << int(QMessageBox::Yes);
+    }
+    void passtNicht()
+    {
+        // The frames were set up on 120 × 90; one picture is smaller than
+        // Links, one of another size, one named like another's views.
+        config(konfiguration(u"Links"_qs, 0, 0, 40, 30) +
+               "[Vorlage]\r\nBreite=120\r\nHoehe=90\r\n");
+        bild(u"a.bmp"_qs, 120, 90);
+        bild(u"b.bmp"_qs, 30, 20);
+        bild(u"c.bmp"_qs, 200, 100);
+        bild(u"c.gif"_qs, testbilder::testdatei(u"szene.gif"_qs));
+        bild(u"d.jpg"_qs, "kein Bild"); // the batch's to report, not the check's
+        QFETCH(int, antwort);
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        ankreuzen(form, "Check1");
+        const qsizetype vorher = protokollZeilen(form).size();
+        BoxBeobachter boxen{QMessageBox::StandardButton(antwort)};
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+        QCOMPARE(boxen.boxen().size(), 1);
+        QVERIFY(boxen.boxen().first().text.contains(u"Trotzdem alle ausschneiden?"_qs));
+        const QStringList zeilen = protokollZeilen(form).mid(vorher);
+        const QStringList befunde{
+            u"b.bmp: das Bild ist 30 × 20 groß, die Rahmen gelten für 120 × 90 ([Vorlage], "
+            u"Anpassen=nein)"_qs,
+            u"b.bmp: Rahmen Links (Left 0, Top 0, Width 40, Height 30) liegt nicht ganz im Bild "
+            u"(30 × 20)"_qs,
+            u"c.bmp: das Bild ist 200 × 100 groß, die Rahmen gelten für 120 × 90 ([Vorlage], "
+            u"Anpassen=nein)"_qs,
+            u"Error: c.gif nicht ausgeschnitten: seine Ansichten hießen wie die von c.bmp"_qs,
+            u"Geprüft: 5 Bilder, 1 passen, 3 passen nicht, 1 nicht lesbar"_qs};
+        QCOMPARE(zeilen.mid(0, 5), befunde);
+        if (antwort == QMessageBox::No) {
+            QCOMPARE(zeilen.size(), 5);
+            QVERIFY(!QFileInfo::exists(ausgabe()));
+        } else {
+            QCOMPARE(zeilen.mid(zeilen.size() - 3), (QStringList{R20, u"Fertig!"_qs, R30}));
+            QCOMPARE(testbilder::inhalt(ausgabe()),
+                     (QStringList{u"a_L.bmp"_qs, u"b_L.bmp"_qs, u"c_L.bmp"_qs}));
+        }
+        // Everything fits: cut without a question, as always.
+        QDir(m_bilder.path()).removeRecursively();
+        QDir().mkpath(m_bilder.path());
+        bild(u"e.bmp"_qs, 120, 90);
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+        QCOMPARE(boxen.boxen().size(), 1);
+        QVERIFY(QFileInfo::exists(ausgabe(u"e_L.bmp"_qs)));
     }
 
     void schreibfehlerMitGrund()
