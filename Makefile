@@ -7,7 +7,7 @@ BUILD_DIR ?= build
 JOBS      ?= $(shell nproc)
 DEPS      := cmake g++ make pkg-config qt6-base-dev qt6-image-formats-plugins \
              libgl-dev fonts-dejavu-core fonts-liberation2 fonts-comic-neue \
-             qt6-translations-l10n libsodium-dev libjpeg62-turbo-dev
+             qt6-translations-l10n libsodium-dev libjpeg62-turbo-dev parallel
 
 ASAN_BUILD_DIR ?= build-asan
 FUZZ_BUILD_DIR ?= build-fuzz

@@ -186,11 +186,15 @@ std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
             auftrag.bilder.append({info.path(), info.fileName()});
         }
     }
+    if (!grosslaufErgaenzen(aufruf, auftrag, fehler))
+        return std::nullopt;
     return auftrag;
 }
 
 int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atomic<bool>* halt)
 {
+    if (auftrag.gross.aktiv)
+        return grosslaufSchneiden(auftrag, ausgabe, halt);
     QString letztedatei;
     bool fehlgeschlagen = false;
     schnitt::Stapeloptionen optionen;
@@ -212,6 +216,8 @@ int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atomic<bool>*
 
 int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
 {
+    for (const QString& zeile : auftrag.gross.vorab)
+        ausgabe.zeile(zeile);
     int passen = 0, passenNicht = 0, unlesbar = 0;
     const int gesamt = int(auftrag.bilder.size());
     const QList<qsizetype> gleichWie = schnitt::namensgleiche(auftrag.bilder);
@@ -251,7 +257,7 @@ int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
     }
     ausgabe.zeile(text::Pruefsumme.arg(QString::number(gesamt), QString::number(passen),
                                        QString::number(passenNicht), QString::number(unlesbar)));
-    return passen == gesamt ? 0 : 1;
+    return passen == gesamt && auftrag.gross.vorab.isEmpty() ? 0 : 1;
 }
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Aufruf.h"
+#include "Grosslauf.h"
 #include "views/Schneider.h"
 #include "views/Stapel.h"
 
@@ -20,6 +21,7 @@ struct Auftrag
     schnitt::Schnittplan plan; // the cuts in the order L, R, V, Z, and how views are made
     QList<schnitt::Stapelbild> bilder;
     QString zielOrdner;
+    Grosslauf gross;
 };
 
 // Reads the frame configuration and lists the pictures of the inputs. On a
