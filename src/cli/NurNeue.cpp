@@ -6,6 +6,7 @@
 #include <QFile>
 
 #ifdef Q_OS_WIN
+#include <QDateTime>
 #include <QFileInfo>
 #else
 #include <sys/stat.h>
@@ -21,9 +22,9 @@ std::optional<qint64> aenderungszeit(const QString& pfad, bool mitEintrag)
     const QFileInfo info(pfad);
     if (!info.isFile())
         return std::nullopt;
-    qint64 ms = info.lastModified(QTimeZone::UTC).toMSecsSinceEpoch();
+    qint64 ms = info.lastModified().toMSecsSinceEpoch();
     if (mitEintrag)
-        ms = std::max(ms, info.metadataChangeTime(QTimeZone::UTC).toMSecsSinceEpoch());
+        ms = std::max(ms, info.metadataChangeTime().toMSecsSinceEpoch());
     return ms * 1000000;
 #else
     struct stat st;
