@@ -75,6 +75,18 @@ bool grosslaufErgaenzen(const Aufruf& aufruf, Auftrag& auftrag, QString* fehler)
             bilder.append(bild);
     }
     gross.angaben.resize(bilder.size());
+    // As with a folder's subfolders, judged by the text: `find .` also lists
+    // the views of an earlier run, which would be cut again, one level deeper
+    // each time. An output folder around the current folder (--ausgabe .)
+    // holds the pictures themselves.
+    const QString hier = QDir::currentPath();
+    const QString ziel = QDir::cleanPath(QDir(hier).absoluteFilePath(auftrag.zielOrdner)) + u'/';
+    const bool zielUmHier = (hier + u'/').startsWith(ziel);
+    auto imZiel = [&](const QString& angabe) {
+        return !zielUmHier &&
+               QDir::cleanPath(QDir::isAbsolutePath(angabe) ? angabe : hier + u'/' + angabe)
+                   .startsWith(ziel);
+    };
     if (!aufruf.liste.isNull()) {
         const std::optional<QByteArray> inhalt = listeLesen(aufruf.liste, fehler);
         if (!inhalt)
@@ -87,6 +99,8 @@ bool grosslaufErgaenzen(const Aufruf& aufruf, Auftrag& auftrag, QString* fehler)
             const QFileInfo info(angabe);
             if (!bild)
                 gross.vorab.append(text::ListeNachAussen.arg(zeigen(angabe)));
+            else if (imZiel(angabe))
+                gross.vorab.append(text::ListeImAusgabeordner.arg(zeigen(angabe)));
             else if (!info.exists())
                 gross.vorab.append(text::ListeFehlt.arg(zeigen(angabe)));
             else if (!info.isFile())

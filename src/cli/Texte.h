@@ -34,7 +34,9 @@ inline constexpr QStringView Hilfe =
     u"                     den EINGABEN in der Reihenfolge der Liste. Relative Pfade gelten\n"
     u"                     ab dem aktuellen Ordner. Die Ansichten kommen unter den Ordnerteil\n"
     u"                     des Pfads: fotos/a.jpg → ORDNER/fotos/a_V.bmp, /srv/b.jpg →\n"
-    u"                     ORDNER/srv/b_V.bmp; ein Pfad mit '..' wird abgewiesen\n"
+    u"                     ORDNER/srv/b_V.bmp. Abgewiesen werden Pfade mit '..' und solche\n"
+    u"                     im Ausgabeordner (Ansichten früherer Läufe), außer er enthält\n"
+    u"                     den aktuellen Ordner (--ausgabe .)\n"
     u"  --null             die Pfade der Liste sind durch NUL getrennt, wie find -print0\n"
     u"                     sie schreibt (für Namen mit Zeilenumbrüchen)\n"
     u"  --teil K/N         nur Teil K von N (1 ≤ K ≤ N): jedes Bild gehört zu genau einem\n"
@@ -148,6 +150,8 @@ inline constexpr QStringView ListeKeinBild =
 inline constexpr QStringView ListeNachAussen =
     u"Error: %1 aus der Liste nicht ausgeschnitten: mit '..' im Pfad könnten seine Ansichten "
     u"außerhalb des Ausgabeordners landen";
+inline constexpr QStringView ListeImAusgabeordner =
+    u"Error: %1 aus der Liste liegt im Ausgabeordner: Ansichten werden nicht wieder geschnitten";
 // %1 the picture as in the log's headings.
 inline constexpr QStringView Unveraendert = u"%1: unverändert, übersprungen";
 // Before the closing lines. %1 cut, %2 skipped, %3 failed or refused.

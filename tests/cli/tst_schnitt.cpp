@@ -330,13 +330,15 @@ private slots:
         QTest::addColumn<QStringList>("ansichten"); // in the order of the list
         // '|' separates the entries, some of them empty; "||" is a CR LF in the file.
         const QByteArray eintraege = "b/x.bmp|||./b//sub/x.bmp|b/weg.bmp|b/sub|b/notiz.txt|"
-                                     "../~/b/x.bmp|@/abs/z.bmp|b/zwei\nzeilen.bmp";
+                                     "../~/b/x.bmp|./aus/alt_R.bmp|@/abs/z.bmp|b/zwei\nzeilen.bmp";
         const QStringList fehler{
             "b/weg.bmp aus der Liste existiert nicht",
             "b/sub aus der Liste ist keine gewöhnliche Datei",
             "b/notiz.txt aus der Liste ist kein Bild: der Name endet nicht auf jpg, gif oder bmp",
             "../~/b/x.bmp aus der Liste nicht ausgeschnitten: mit '..' im Pfad könnten seine "
-            "Ansichten außerhalb des Ausgabeordners landen"};
+            "Ansichten außerhalb des Ausgabeordners landen",
+            "./aus/alt_R.bmp aus der Liste liegt im Ausgabeordner: Ansichten werden nicht wieder "
+            "geschnitten"};
         const QStringList ansichten{"e_R.bmp", "b/x_R.bmp", "b/sub/x_R.bmp", "@/abs/z_R.bmp"};
         // A list saved on Windows; the name with a line break is two entries.
         QTest::newRow("Datei, Zeilen")
