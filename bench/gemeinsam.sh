@@ -53,6 +53,29 @@ bauen() { # targets
     SCHNITT=$BUILD/sichtwerk-schnitt
 }
 
+# 20,000 pictures of 200 × 150 (100 scenes of the corpus, shrunk, under 200
+# names each: hard links, made once) in $KLEIN, and in $CONFIG four views
+# that tile each picture. Needs bauen and imagemagick.
+klein_korpus() {
+    KLEIN=$ARBEIT/klein20000
+    if [ ! -f "$ARBEIT/klein.fertig" ]; then
+        echo "Generating 20,000 pictures of 200 × 150 (once)"
+        rm -rf "$KLEIN" "$ARBEIT/klein100"
+        "$BENCH" korpus "$ARBEIT/klein100" "$ARBEIT/klein-muster.ini" 2>/dev/null
+        for f in "$ARBEIT/klein100"/*; do
+            "$CONVERT" "$f" -resize '200x150!' "$f"
+        done
+        mkdir -p "$KLEIN"
+        for k in $(seq -w 0 199); do
+            for f in "$ARBEIT/klein100"/*; do ln "$f" "$KLEIN/k${k}_$(basename "$f")"; done
+        done
+        touch "$ARBEIT/klein.fertig"
+    fi
+    CONFIG=$ARBEIT/klein.ini
+    printf '[Vorwärts]\r\nTop=0\r\nLeft=50\r\nWidth=100\r\nHeight=120\r\n[Links]\r\nTop=0\r\nLeft=0\r\nWidth=50\r\nHeight=120\r\n[Rechts]\r\nTop=0\r\nLeft=150\r\nWidth=50\r\nHeight=120\r\n[Zurück]\r\nTop=120\r\nLeft=0\r\nWidth=200\r\nHeight=30\r\n' |
+        iconv -f UTF-8 -t WINDOWS-1252 >"$CONFIG"
+}
+
 # Lets the writeback of the previous run finish, so that no run pays for
 # another's disk traffic.
 ruhe() {

@@ -1,5 +1,6 @@
 #include "Aufruf.h"
 
+#include "Grosslauf.h"
 #include "Texte.h"
 
 namespace cli {
@@ -15,16 +16,18 @@ std::optional<Aufruf> aufrufLesen(const QStringList& argumente, QString* fehler)
     {
         QStringView name;
         QString Aufruf::*wert;
-    } mitWert[] = {{u"--config", &Aufruf::config},
-                   {u"--richtungen", &Aufruf::richtungen},
-                   {u"--ausgabe", &Aufruf::ausgabe},
-                   {u"--format", &Aufruf::format},
-                   {u"--qualitaet", &Aufruf::qualitaet}};
+    } mitWert[] = {{u"--config", &Aufruf::config},   {u"--richtungen", &Aufruf::richtungen},
+                   {u"--ausgabe", &Aufruf::ausgabe}, {u"--liste", &Aufruf::liste},
+                   {u"--teil", &Aufruf::teil},       {u"--manifest", &Aufruf::manifest},
+                   {u"--format", &Aufruf::format},   {u"--qualitaet", &Aufruf::qualitaet}};
     const struct
     {
         QStringView name;
         bool Aufruf::*schalter;
-    } ohneWert[] = {{u"--rekursiv", &Aufruf::rekursiv}, {u"--pruefen", &Aufruf::pruefen}};
+    } ohneWert[] = {{u"--rekursiv", &Aufruf::rekursiv},
+                    {u"--pruefen", &Aufruf::pruefen},
+                    {u"--null", &Aufruf::nullGetrennt},
+                    {u"--nur-neue", &Aufruf::nurNeue}};
 
     for (const QString& arg : argumente) {
         if (arg == u"--")
@@ -81,8 +84,10 @@ std::optional<Aufruf> aufrufLesen(const QStringList& argumente, QString* fehler)
         return scheitern(text::ConfigFehlt.toString());
     if (!aufruf.ausgabe.isNull() && aufruf.ausgabe.isEmpty())
         return scheitern(text::AusgabeLeer.toString());
-    if (aufruf.eingaben.isEmpty())
+    if (aufruf.eingaben.isEmpty() && aufruf.liste.isNull())
         return scheitern(text::EingabeFehlt.toString());
+    if (const QString warum = grosslaufAufrufPruefen(aufruf); !warum.isEmpty())
+        return scheitern(warum);
     return aufruf;
 }
 

@@ -19,6 +19,12 @@ struct Aufruf
     bool pruefen = false;
     bool hilfe = false;
     QStringList eingaben;
+    // Large runs (Grosslauf.h); null or false when not given.
+    QString liste; // "-" for standard input
+    bool nullGetrennt = false;
+    QString teil;
+    bool nurNeue = false;
+    QString manifest;
 };
 
 // Reads the arguments that follow the program name. Options take their value

@@ -220,17 +220,23 @@ std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
             auftrag.bilder.append({info.path(), info.fileName()});
         }
     }
+    if (!grosslaufErgaenzen(aufruf, auftrag, fehler))
+        return std::nullopt;
     return auftrag;
 }
 
 int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atomic<bool>* halt)
 {
-    QString letztedatei;
     bool fehlgeschlagen = false;
     for (const QString& zeile : auftrag.meldungen) {
         ausgabe.zeile(zeile);
         fehlgeschlagen |= zeile.startsWith(schnitt::meldung::Fehleranfang);
     }
+    if (auftrag.gross.aktiv) {
+        const int code = grosslaufSchneiden(auftrag, ausgabe, halt);
+        return code == 0 && fehlgeschlagen ? 1 : code;
+    }
+    QString letztedatei;
     schnitt::Stapeloptionen optionen;
     optionen.halt = halt;
     const schnitt::Stapelverlauf verlauf = schnitt::stapelSchneidenIn(
@@ -252,6 +258,8 @@ int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
 {
     for (const QString& zeile : auftrag.meldungen)
         ausgabe.zeile(zeile);
+    for (const QString& zeile : auftrag.gross.vorab)
+        ausgabe.zeile(zeile);
     const schnitt::Pruefung p =
         schnitt::rahmenPruefen(auftrag.bilder, auftrag.plan,
                                [&](const schnitt::Bildbefund& befund, int fertig, int gesamt) {
@@ -262,7 +270,7 @@ int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
                                    ausgabe.fortschritt(fertig, gesamt);
                                });
     ausgabe.zeile(p.summe());
-    return p.allesPasst() ? 0 : 1;
+    return p.allesPasst() && auftrag.gross.vorab.isEmpty() ? 0 : 1;
 }
 
 } // namespace cli

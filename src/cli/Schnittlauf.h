@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Aufruf.h"
+#include "Grosslauf.h"
 #include "views/Schneider.h"
 #include "views/Stapel.h"
 
@@ -22,6 +23,7 @@ struct Auftrag
     QString zielOrdner;
     // What the configuration file's newer entries said on loading, for the log.
     QStringList meldungen;
+    Grosslauf gross;
 };
 
 // Reads the frame configuration and lists the pictures of the inputs. On a

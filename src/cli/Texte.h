@@ -11,7 +11,8 @@ inline constexpr QStringView Programm = u"sichtwerk-schnitt";
 inline constexpr QStringView Hilfe =
     u"Aufruf: sichtwerk-schnitt --config DATEI.ini [--richtungen LRVZ] [--ausgabe ORDNER]\n"
     u"                         [--format FORMAT] [--qualitaet N] [--rekursiv] [--pruefen]\n"
-    u"                         EINGABE…\n"
+    u"                         [--liste DATEI [--null]] [--teil K/N] [--nur-neue]\n"
+    u"                         [--manifest DATEI] [EINGABE…]\n"
     u"\n"
     u"Schneidet die Ansichten aus BMP-, JPEG-, GIF-, PNG-, TIFF- und WebP-Bildern wie\n"
     u"„Alle ausschneiden“ im\n"
@@ -33,6 +34,33 @@ inline constexpr QStringView Hilfe =
     u"                     gleichen Unterordner des Ausgabeordners\n"
     u"  --pruefen          nichts schneiden: für jedes Bild die Rahmen melden, die nicht\n"
     u"                     ganz im Bild liegen (die Größe steht im Dateikopf)\n"
+    u"  --liste DATEI      auch die Bilder, deren Pfade in DATEI stehen, einer je Zeile\n"
+    u"                     (- liest die Standardeingabe; leere Zeilen zählen nicht), nach\n"
+    u"                     den EINGABEN in der Reihenfolge der Liste. Relative Pfade gelten\n"
+    u"                     ab dem aktuellen Ordner. Die Ansichten kommen unter den Ordnerteil\n"
+    u"                     des Pfads: fotos/a.jpg → ORDNER/fotos/a_V.bmp, /srv/b.jpg →\n"
+    u"                     ORDNER/srv/b_V.bmp. Abgewiesen werden Pfade mit '..' und solche\n"
+    u"                     im Ausgabeordner (Ansichten früherer Läufe), außer er enthält\n"
+    u"                     den aktuellen Ordner (--ausgabe .)\n"
+    u"  --null             die Pfade der Liste sind durch NUL getrennt, wie find -print0\n"
+    u"                     sie schreibt (für Namen mit Zeilenumbrüchen)\n"
+    u"  --teil K/N         nur Teil K von N (1 ≤ K ≤ N): jedes Bild gehört zu genau einem\n"
+    u"                     Teil, bestimmt durch die ersten 8 Bytes des SHA-256 des Pfads\n"
+    u"                     seiner Ansichten im Ausgabeordner ohne Richtung und Endung, in\n"
+    u"                     Unicode-Kleinschreibung; Bilder, deren Ansichten gleich hießen,\n"
+    u"                     landen so im selben Teil. Die N Teile zusammen geben dieselben\n"
+    u"                     Dateien wie ein Lauf ohne --teil\n"
+    u"  --nur-neue         ein Bild überspringen, dessen Ansichten alle da sind und deren\n"
+    u"                     Inhalt jünger ist als das Bild und die Konfigurationsdatei\n"
+    u"                     (Nanosekunden; gleich alt zählt als geändert; beim Bild und bei\n"
+    u"                     der Datei zählt auch die Zeit ihres Eintrags, die cp -p und\n"
+    u"                     rsync -a nicht zurückstellen): „<Bild>: unverändert, übersprungen“\n"
+    u"  --manifest DATEI   am Ende (auch nach Strg+C) eine CSV-Datei mit einer Zeile je\n"
+    u"                     geschriebener Ansicht: Ansicht (Pfad im Ausgabeordner), Bild (Pfad\n"
+    u"                     wie angegeben), Richtung, Left, Top, Width, Height, Bytes, SHA256.\n"
+    u"                     UTF-8, Kopfzeile, Zeilenende LF, Felder mit Komma, \" oder\n"
+    u"                     Zeilenumbruch in \"…\" (RFC 4180); die Zeilen in der Folge von\n"
+    u"                     LC_ALL=C sort\n"
     u"  --help             diese Hilfe\n"
     u"\n"
     u"Zwei Bilder, deren Ansichten gleich hießen (ohne Rücksicht auf Groß- und\n"
@@ -40,9 +68,17 @@ inline constexpr QStringView Hilfe =
     u"spätere bekommt eine „Error: …“-Zeile. Strg+C (SIGINT) oder SIGTERM halten an: kein\n"
     u"weiteres Bild wird begonnen, die begonnenen werden fertig, keine halbe Datei bleibt.\n"
     u"\n"
+    u"Mit --liste, --teil, --nur-neue oder --manifest steht vor dem Schluss die Zeile\n"
+    u"„Bilder: n ausgeschnitten, n unverändert übersprungen, n mit Fehlern“; ein Pfad der\n"
+    u"Liste, der fehlt oder kein Bild ist, bekommt eine „Error: …“-Zeile, die übrigen werden\n"
+    u"geschnitten. Alle Kerne, mehrere Rechner, ein Cluster (mehr im README):\n"
+    u"  parallel sichtwerk-schnitt --config r.ini --liste l.txt --teil {}/4 \\\n"
+    u"      --manifest teil{}.csv ::: 1 2 3 4\n"
+    u"  { head -n 1 teil1.csv; tail -q -n +2 teil?.csv | LC_ALL=C sort; } > alle.csv\n"
+    u"\n"
     u"Rückgabewert: 0 jedes Bild ausgeschnitten (mit --pruefen: jeder Rahmen passt),\n"
     u"1 mindestens ein Bild fehlgeschlagen oder abgewiesen (oder ein Rahmen passt nicht),\n"
-    u"2 falscher Aufruf oder unbrauchbare Konfigurationsdatei, 130 nach SIGINT,\n"
+    u"2 falscher Aufruf, unbrauchbare Konfigurationsdatei oder Liste, 130 nach SIGINT,\n"
     u"143 nach SIGTERM.\n";
 
 // Bad arguments. %1 the option as given.
@@ -52,7 +88,7 @@ inline constexpr QStringView WertUnerwartet = u"Zu %1 gehört kein Wert";
 inline constexpr QStringView Doppelt = u"%1 ist mehrfach angegeben";
 inline constexpr QStringView ConfigFehlt = u"--config DATEI fehlt";
 inline constexpr QStringView EingabeFehlt =
-    u"Keine EINGABE angegeben: ein Ordner oder eine Bilddatei";
+    u"Keine EINGABE angegeben: ein Ordner, eine Bilddatei oder --liste DATEI";
 inline constexpr QStringView AusgabeLeer = u"--ausgabe ohne Ordner";
 // %1 the value as given.
 inline constexpr QStringView FormatUnbekannt =
@@ -93,5 +129,39 @@ inline constexpr QStringView OrdnerNichtLesbar = u"Der Ordner '%1' kann nicht ge
 
 // The progress line. %1 done, %2 all, %3 pictures per second, %4 time left.
 inline constexpr QStringView Fortschritt = u"%1 von %2 Bildern, %3 Bilder/s, noch %4";
+
+// Large runs: lists, parts, reruns, the manifest. %1 the value or path as given.
+inline constexpr QStringView ListeLeer = u"--liste ohne Datei (- für die Standardeingabe)";
+inline constexpr QStringView ManifestLeer = u"--manifest ohne Datei";
+inline constexpr QStringView NullOhneListe = u"--null gilt nur mit --liste";
+inline constexpr QStringView NurBeimSchneiden = u"%1 gilt nur beim Schneiden, nicht mit --pruefen";
+inline constexpr QStringView TeilUngueltig =
+    u"--teil '%1' hat nicht die Form K/N aus zwei ganzen Zahlen, etwa 3/8";
+inline constexpr QStringView TeilAusserhalb = u"--teil %1: K muss zwischen 1 und N liegen";
+// %2 reason.
+inline constexpr QStringView ListeNichtLesbar = u"Die Liste '%1' kann nicht gelesen werden: %2";
+inline constexpr QStringView ManifestIstOrdner = u"Das Manifest '%1' wäre ein Ordner";
+inline constexpr QStringView ManifestOrdnerFehlt =
+    u"Der Ordner für das Manifest '%1' existiert nicht";
+// A list entry that is not cut; the run goes on. %1 the entry.
+inline constexpr QStringView ListeFehlt = u"Error: %1 aus der Liste existiert nicht";
+inline constexpr QStringView ListeKeineDatei =
+    u"Error: %1 aus der Liste ist keine gewöhnliche Datei";
+inline constexpr QStringView ListeKeinBild =
+    u"Error: %1 aus der Liste ist kein Bild: der Name endet nicht auf jpg, gif, bmp, .jpeg, .jpe, "
+    u".png, .tif, .tiff oder .webp";
+inline constexpr QStringView ListeNachAussen =
+    u"Error: %1 aus der Liste nicht ausgeschnitten: mit '..' im Pfad könnten seine Ansichten "
+    u"außerhalb des Ausgabeordners landen";
+inline constexpr QStringView ListeImAusgabeordner =
+    u"Error: %1 aus der Liste liegt im Ausgabeordner: Ansichten werden nicht wieder geschnitten";
+// %1 the picture as in the log's headings.
+inline constexpr QStringView Unveraendert = u"%1: unverändert, übersprungen";
+// Before the closing lines. %1 cut, %2 skipped, %3 failed or refused.
+inline constexpr QStringView Bilanz =
+    u"Bilder: %1 ausgeschnitten, %2 unverändert übersprungen, %3 mit Fehlern";
+// %1 file, %2 reason.
+inline constexpr QStringView ManifestNichtGeschrieben =
+    u"Error: Das Manifest '%1' konnte nicht geschrieben werden: %2";
 
 } // namespace cli::text

@@ -1,6 +1,7 @@
 // sichtwerk-schnitt as a script meets it: the built program run on real
 // picture files, its views and log against the window's "Alle ausschneiden",
-// folders in folders, the fit check and every way to call it wrongly.
+// folders in folders, the fit check, every way to call it wrongly, and the
+// large runs: lists, parts through GNU parallel, reruns and the manifest.
 
 #include "app/Form1.h"
 
@@ -11,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -34,6 +36,24 @@ QStringList zeilen(const QByteArray& text)
     return QString::fromUtf8(text).split(u'\n', Qt::SkipEmptyParts);
 }
 
+// Every file below `ordner` by its path there, with its bytes.
+QMap<QString, QByteArray> dateibaum(const QString& ordner)
+{
+    QMap<QString, QByteArray> dateien;
+    for (QDirIterator it(ordner, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QString pfad = it.next();
+        dateien.insert(QDir(ordner).relativeFilePath(pfad), testbilder::lesen(pfad));
+    }
+    return dateien;
+}
+
+// The views a run cut, by the headings of its log.
+QStringList geschnittene(const QStringList& aus)
+{
+    return aus.filter(QRegularExpression(u"^[^ ]+:$"_qs)).replaceInStrings(u":"_qs, QString());
+}
+
 } // namespace
 
 class TestSchnitt final : public QObject
@@ -50,11 +70,13 @@ class TestSchnitt final : public QObject
                      .isEmpty());
     }
     // Runs the program in the temporary folder.
-    Ergebnis starten(const QStringList& argumente) const
+    Ergebnis starten(const QStringList& argumente, const QByteArray& eingabe = {}) const
     {
         QProcess p;
         p.setWorkingDirectory(m_tmp->path());
         p.start(QStringLiteral(SICHTWERK_SCHNITT), argumente);
+        p.write(eingabe);
+        p.closeWriteChannel();
         if (!p.waitForFinished(60000))
             return {};
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -199,13 +221,16 @@ private slots:
     {
         QTest::addColumn<int>("signal");
         QTest::addColumn<int>("code");
-        QTest::newRow("SIGINT") << int(SIGINT) << 130;
-        QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+        QTest::addColumn<QStringList>("manifest");
+        QTest::newRow("SIGINT, Manifest")
+            << int(SIGINT) << 130 << QStringList{"--manifest", "m.csv"};
+        QTest::newRow("SIGTERM") << int(SIGTERM) << 143 << QStringList{};
     }
     void anhalten()
     {
         QFETCH(int, signal);
         QFETCH(int, code);
+        QFETCH(QStringList, manifest);
         const QByteArray inhalt = kodieren(testbilder::fotoaehnlich(1140, 855, 1), "BMP");
         for (int i = 0; i < 150; ++i)
             testbilder::schreiben(pfad(u"b"_qs),
@@ -222,7 +247,9 @@ private slots:
         QProcess p;
         p.setWorkingDirectory(m_tmp->path());
         p.start(QStringLiteral(SICHTWERK_SCHNITT),
-                {"--config", "prog/config.ini", "--richtungen", "V", "--ausgabe", "aus", "b"});
+                QStringList{"--config", "prog/config.ini", "--richtungen", "V", "--ausgabe", "aus",
+                            "b"} +
+                    manifest);
         QVERIFY(
             QTest::qWaitFor([&] { return testbilder::inhalt(pfad(u"aus"_qs)).size() > 3; }, 20000));
         ::kill(pid_t(p.processId()), signal);
@@ -240,6 +267,13 @@ private slots:
         QCOMPARE(dateien.size(), n);
         for (const QString& d : dateien)
             QCOMPARE(QImage(pfad(u"aus/"_qs + d)).size(), QSize(250, 180));
+        // The manifest holds exactly the views that are there.
+        if (!manifest.isEmpty()) {
+            QStringList reihen = zeilen(testbilder::lesen(pfad(u"m.csv"_qs)));
+            QCOMPARE(reihen.takeFirst(),
+                     u"Ansicht,Bild,Richtung,Left,Top,Width,Height,Bytes,SHA256"_qs);
+            QCOMPARE(reihen.replaceInStrings(QRegularExpression(u",.*"_qs), QString()), dateien);
+        }
     }
 
     void vollerDatentraeger()
@@ -415,6 +449,220 @@ private slots:
                  schnitt::farbprofilLesen(testbilder::lesen(quelle)));
     }
 
+    void liste_data()
+    {
+        QTest::addColumn<QStringList>("argumente");
+        QTest::addColumn<QByteArray>("liste"); // '@' the temporary folder, '~' its name
+        QTest::addColumn<QStringList>("fehler");
+        QTest::addColumn<QStringList>("ansichten"); // in the order of the list
+        // '|' separates the entries, some of them empty; "||" is a CR LF in the file.
+        const QByteArray eintraege = "b/x.bmp|||./b//sub/x.bmp|b/weg.bmp|b/sub|b/notiz.txt|"
+                                     "../~/b/x.bmp|./aus/alt_R.bmp|@/abs/z.bmp|b/zwei\nzeilen.bmp";
+        const QStringList fehler{
+            "b/weg.bmp aus der Liste existiert nicht",
+            "b/sub aus der Liste ist keine gewöhnliche Datei",
+            "b/notiz.txt aus der Liste ist kein Bild: der Name endet nicht auf jpg, gif, bmp, "
+            ".jpeg, .jpe, .png, .tif, .tiff oder .webp",
+            "../~/b/x.bmp aus der Liste nicht ausgeschnitten: mit '..' im Pfad könnten seine "
+            "Ansichten außerhalb des Ausgabeordners landen",
+            "./aus/alt_R.bmp aus der Liste liegt im Ausgabeordner: Ansichten werden nicht wieder "
+            "geschnitten"};
+        const QStringList ansichten{"e_R.bmp", "b/x_R.bmp", "b/sub/x_R.bmp", "@/abs/z_R.bmp"};
+        // A list saved on Windows; the name with a line break is two entries.
+        QTest::newRow("Datei, Zeilen")
+            << QStringList{"--liste", "l.txt"}
+            << QByteArray(eintraege).replace("||", "\r\n").replace('|', '\n') + '\n'
+            << fehler + QStringList{"b/zwei aus der Liste existiert nicht",
+                                    "zeilen.bmp aus der Liste existiert nicht"}
+            << ansichten;
+        QTest::newRow("Standardeingabe, NUL")
+            << QStringList{"--liste", "-", "--null"} << QByteArray(eintraege).replace('|', '\0')
+            << fehler << ansichten + QStringList{"b/zwei\nzeilen_R.bmp"};
+    }
+    void liste()
+    {
+        QFETCH(QStringList, argumente);
+        QFETCH(QByteArray, liste);
+        QFETCH(QStringList, fehler);
+        QFETCH(QStringList, ansichten);
+        const QString tmp = m_tmp->path();
+        auto einsetzen = [&tmp](QString text, const QString& fuerAt) {
+            return text.replace(u'~', QFileInfo(tmp).fileName()).replace(u'@', fuerAt);
+        };
+        for (const QString& name :
+             QStringList{"e.bmp", "b/x.bmp", "b/sub/x.bmp", "abs/z.bmp", "b/zwei\nzeilen.bmp"})
+            bild(name, 200, 200);
+        testbilder::schreiben(pfad(u"b"_qs), u"notiz.txt"_qs, "kein Bild");
+        liste = einsetzen(QString::fromUtf8(liste), tmp).toUtf8();
+        const bool ein = argumente.contains(u"-"_qs);
+        if (!ein)
+            testbilder::schreiben(tmp, u"l.txt"_qs, liste);
+        const Ergebnis e = starten(QStringList{"--config", "prog/config.ini", "--richtungen", "R",
+                                               "--ausgabe", "aus", "e.bmp"} +
+                                       argumente,
+                                   ein ? liste : QByteArray());
+        QCOMPARE(e.code, 1);
+        for (QString& f : fehler)
+            f = u"Error: "_qs + einsetzen(f, tmp);
+        QCOMPARE(e.fehler, fehler);
+        QStringList koepfe;
+        for (QString& a : ansichten) {
+            a = einsetzen(a, tmp.mid(1));
+            koepfe << QString(a).replace(u"_R.bmp"_qs, u".bmp"_qs).replace(u'\n', u'?');
+        }
+        QCOMPARE(geschnittene(e.aus), koepfe);
+        ansichten.sort();
+        QCOMPARE(dateibaum(pfad(u"aus"_qs)).keys(), ansichten);
+        QCOMPARE(
+            e.aus.at(e.aus.size() - 4),
+            QStringLiteral("Bilder: %1 ausgeschnitten, 0 unverändert übersprungen, %2 mit Fehlern")
+                .arg(ansichten.size())
+                .arg(fehler.size()));
+        // Where "../<folder>/b/x.bmp" would have put its view.
+        QVERIFY(!QFile::exists(pfad(u"b/x_R.bmp"_qs)));
+    }
+
+    void teileMitParallel()
+    {
+        // Equal names in three folders, one of them an EINGABE, a pair that
+        // clashes (b0.bmp, B0.jpg) and a missing entry: each must be handled
+        // by exactly one part.
+        QByteArray liste;
+        for (int i = 0; i < 15; ++i) {
+            const QString name = QStringLiteral("p/%1/b%2.bmp").arg(i % 3).arg(i / 3);
+            bild(name, 160, 170, "BMP", quint32(i));
+            if (i % 3 != 1)
+                liste += name.toUtf8() + '\n';
+        }
+        bild(u"p/0/B0.jpg"_qs, 250, 180, "JPEG", 20);
+        testbilder::schreiben(m_tmp->path(), u"l.txt"_qs, liste + "./p//0/B0.jpg\np/weg.bmp\n");
+        const QStringList gemeinsam{"--config", "prog/config.ini", "--richtungen", "RV",
+                                    "--liste",  "l.txt",           "p/1"};
+        const Ergebnis einzeln =
+            starten(gemeinsam + QStringList{"--ausgabe", "einzeln", "--manifest", "einzeln.csv"});
+        QCOMPARE(einzeln.fehler.size(), 2);
+
+        QProcess p;
+        p.setWorkingDirectory(m_tmp->path());
+        p.start(u"parallel"_qs, QStringList{SICHTWERK_SCHNITT} + gemeinsam +
+                                    QStringList{"--ausgabe", "t{}", "--teil", "{}/4", "--manifest",
+                                                "t{}.csv", ":::", "1", "2", "3", "4"});
+        QVERIFY(p.waitForFinished(60000));
+        QStringList fehler = zeilen(p.readAllStandardError()), soll = einzeln.fehler;
+        fehler.sort();
+        soll.sort();
+        QCOMPARE(fehler, soll);
+        QMap<QString, QByteArray> vereint;
+        for (int k = 1; k <= 4; ++k) {
+            const QMap<QString, QByteArray> teil = dateibaum(pfad(u"t"_qs + QString::number(k)));
+            QVERIFY(!teil.isEmpty());
+            for (auto it = teil.cbegin(); it != teil.cend(); ++it) {
+                QVERIFY2(!vereint.contains(it.key()), qPrintable(it.key()));
+                vereint.insert(it.key(), it.value());
+            }
+        }
+        QCOMPARE(vereint, dateibaum(pfad(u"einzeln"_qs)));
+        // Joined as the README says.
+        QCOMPARE(QProcess::execute(u"sh"_qs, {"-c",
+                                              "cd \"$0\" && { head -n 1 t1.csv; tail -q -n +2 "
+                                              "t?.csv | LC_ALL=C sort; } > alle.csv",
+                                              m_tmp->path()}),
+                 0);
+        QCOMPARE(testbilder::lesen(pfad(u"alle.csv"_qs)),
+                 testbilder::lesen(pfad(u"einzeln.csv"_qs)));
+    }
+
+    void manifest()
+    {
+        bild(u"m/a,\"b\".bmp"_qs, 200, 200);
+        bild(u"m/c.bmp"_qs, 200, 200, "BMP", 2);
+        const QStringList ansichten{"m/a,\"b\"_L.bmp", "m/a,\"b\"_R.bmp", "m/c_L.bmp", "m/c_R.bmp"};
+        QCOMPARE(starten({"--config", "prog/config.ini", "--richtungen", "LR", "--ausgabe", "aus",
+                          "--liste", "-", "--manifest", "m.csv"},
+                         "m/c.bmp\nm/a,\"b\".bmp\n")
+                     .code,
+                 0);
+        // sha256sum judges the hashes; quoted names sort first ('"' is 0x22).
+        QProcess summen;
+        summen.setWorkingDirectory(pfad(u"aus"_qs));
+        summen.start(u"sha256sum"_qs, ansichten);
+        QVERIFY(summen.waitForFinished());
+        const QStringList s = zeilen(summen.readAllStandardOutput());
+        QStringList reihen{"Ansicht,Bild,Richtung,Left,Top,Width,Height,Bytes,SHA256",
+                           "\"m/a,\"\"b\"\"_L.bmp\",\"m/a,\"\"b\"\".bmp\",L,5,3,41,300,37254,",
+                           "\"m/a,\"\"b\"\"_R.bmp\",\"m/a,\"\"b\"\".bmp\",R,150,20,33,17,1754,",
+                           "m/c_L.bmp,m/c.bmp,L,5,3,41,300,37254,",
+                           "m/c_R.bmp,m/c.bmp,R,150,20,33,17,1754,"};
+        for (int i = 0; i < 4; ++i)
+            reihen[i + 1] += s[i].left(64);
+        QCOMPARE(QString::fromUtf8(testbilder::lesen(pfad(u"m.csv"_qs))),
+                 reihen.join(u'\n') + u'\n');
+    }
+
+    void nurNeue_data()
+    {
+        QTest::addColumn<QString>("was");
+        QTest::addColumn<QStringList>("geschnitten");
+        QTest::newRow("nichts geändert") << "" << QStringList{};
+        QTest::newRow("Bild berührt") << "berühren" << QStringList{"b.bmp"};
+        // As cp -p or rsync -a leave it: new bytes under an old time.
+        QTest::newRow("Bild mit alter Zeit ersetzt") << "ersetzen" << QStringList{"b.bmp"};
+        QTest::newRow("Ansicht fehlt") << "löschen" << QStringList{"c.bmp"};
+        QTest::newRow("Doppelgänger berührt") << "doppelt" << QStringList{};
+        QTest::newRow("Konfiguration berührt")
+            << "config" << QStringList{"a.bmp", "b.bmp", "c.bmp"};
+    }
+    void nurNeue()
+    {
+        QFETCH(QString, was);
+        QFETCH(QStringList, geschnitten);
+        const QStringList alle{"a.bmp", "b.bmp", "c.bmp"};
+        for (const QString& name : alle)
+            bild(u"n/"_qs + name, 200, 200);
+        // Never cut: its views would replace those of c.bmp, also where
+        // c.bmp is skipped as unchanged.
+        bild(u"n/c.jpg"_qs, 200, 200, "JPEG");
+        const QString doppelt = u"Error: c.jpg nicht ausgeschnitten: seine Ansichten hießen wie "
+                                u"die von c.bmp"_qs;
+        const QStringList argumente{"--config", "prog/config.ini", "--nur-neue", "--ausgabe", "aus",
+                                    "n"};
+        QCOMPARE(geschnittene(starten(argumente).aus), alle);
+        auto zeitSetzen = [this](const QString& name, qint64 sekunden) {
+            QFile f(pfad(name));
+            return f.open(QIODevice::Append) &&
+                   f.setFileTime(QDateTime::currentDateTime().addSecs(sekunden),
+                                 QFileDevice::FileModificationTime);
+        };
+        if (was == u"berühren")
+            QVERIFY(zeitSetzen(u"n/b.bmp"_qs, 1));
+        if (was == u"ersetzen") {
+            bild(u"n/b.bmp"_qs, 200, 200, "BMP", 9);
+            QVERIFY(zeitSetzen(u"n/b.bmp"_qs, -3600));
+        }
+        if (was == u"löschen")
+            QVERIFY(QFile::remove(pfad(u"aus/c_V.bmp"_qs)));
+        if (was == u"config")
+            QVERIFY(zeitSetzen(u"prog/config.ini"_qs, 1));
+        if (was == u"doppelt")
+            QVERIFY(zeitSetzen(u"n/c.jpg"_qs, 1));
+
+        const Ergebnis e = starten(argumente);
+        QCOMPARE(e.code, 1);
+        QCOMPARE(e.fehler, QStringList{doppelt});
+        QCOMPARE(geschnittene(e.aus), geschnitten);
+        QStringList uebersprungen;
+        for (const QString& name : alle) {
+            if (!geschnitten.contains(name))
+                uebersprungen << name + u": unverändert, übersprungen"_qs;
+        }
+        QCOMPARE(e.aus.filter(u": unverändert"_qs), uebersprungen);
+        QCOMPARE(
+            e.aus.at(e.aus.size() - 4),
+            QStringLiteral("Bilder: %1 ausgeschnitten, %2 unverändert übersprungen, 1 mit Fehlern")
+                .arg(geschnitten.size())
+                .arg(uebersprungen.size()));
+    }
+
     void falscherAufruf_data()
     {
         QTest::addColumn<QStringList>("argumente");
@@ -430,7 +678,29 @@ private slots:
         QTest::newRow("ohne --config") << QStringList{"b"} << "--config DATEI fehlt" + hilfe;
         QTest::newRow("ohne Eingabe")
             << mit("prog/config.ini", {"--rekursiv"})
-            << "Keine EINGABE angegeben: ein Ordner oder eine Bilddatei" + hilfe;
+            << "Keine EINGABE angegeben: ein Ordner, eine Bilddatei oder --liste DATEI" + hilfe;
+        for (const char* teil : {"0/4", "5/4"})
+            QTest::newRow(teil)
+                << mit("prog/config.ini", {"--teil", teil, "b"})
+                << QStringLiteral("--teil %1: K muss zwischen 1 und N liegen").arg(teil) + hilfe;
+        for (const char* teil : {"1/x", "1/99999999999", "-1/4", "2"})
+            QTest::newRow(teil)
+                << mit("prog/config.ini", {"--teil", teil, "b"})
+                << QStringLiteral(
+                       "--teil '%1' hat nicht die Form K/N aus zwei ganzen Zahlen, etwa 3/8")
+                           .arg(teil) +
+                       hilfe;
+        QTest::newRow("--null ohne Liste")
+            << mit("prog/config.ini", {"--null", "b"}) << "--null gilt nur mit --liste" + hilfe;
+        QTest::newRow("--manifest beim Prüfen")
+            << mit("prog/config.ini", {"--pruefen", "--manifest", "m.csv", "b"})
+            << "--manifest gilt nur beim Schneiden, nicht mit --pruefen" + hilfe;
+        QTest::newRow("Liste fehlt")
+            << mit("prog/config.ini", {"--liste", "weg.txt"})
+            << "Die Liste 'weg.txt' kann nicht gelesen werden: die Datei existiert nicht";
+        QTest::newRow("Manifest ohne Ordner")
+            << mit("prog/config.ini", {"--manifest", "weg/m.csv", "b"})
+            << "Der Ordner für das Manifest 'weg/m.csv' existiert nicht";
         QTest::newRow("Config fehlt")
             << mit("weg.ini", {"b"}) << "Die Konfigurationsdatei 'weg.ini' existiert nicht";
         QTest::newRow("Config unlesbar")

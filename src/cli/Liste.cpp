@@ -1,0 +1,84 @@
+#include "Liste.h"
+
+#include "Texte.h"
+#include "config/Dateien.h"
+#include "views/Meldungen.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace cli {
+
+std::optional<QByteArray> listeLesen(const QString& pfad, QString* fehler)
+{
+    QString grund;
+    QByteArray inhalt;
+    if (pfad == u"-") {
+        // Read through the open descriptor: /dev/stdin cannot be opened
+        // again where standard input is a socket.
+        QFile ein;
+        errno = 0;
+        if (ein.open(stdin, QIODevice::ReadOnly))
+            inhalt = ein.readAll();
+        if (ein.error() != QFileDevice::NoError)
+            grund = dateien::grund(errno, true);
+    } else {
+        inhalt = dateien::lesen(pfad, &grund);
+    }
+    if (!grund.isEmpty()) {
+        *fehler = text::ListeNichtLesbar.arg(
+            schnitt::meldung::zeilentauglich(QDir::toNativeSeparators(pfad)), grund);
+        return std::nullopt;
+    }
+    return inhalt;
+}
+
+QStringList listeZerlegen(const QByteArray& inhalt, bool nullGetrennt)
+{
+    const char trenner = nullGetrennt ? '\0' : '\n';
+    QStringList pfade;
+    qsizetype anfang = 0;
+    while (anfang < inhalt.size()) {
+        qsizetype ende = inhalt.indexOf(trenner, anfang);
+        if (ende < 0)
+            ende = inhalt.size();
+        QByteArrayView eintrag(inhalt.constData() + anfang, ende - anfang);
+        if (!nullGetrennt && eintrag.endsWith('\r'))
+            eintrag.chop(1);
+        if (!eintrag.isEmpty())
+            pfade.append(QFile::decodeName(eintrag.toByteArray()));
+        anfang = ende + 1;
+    }
+    return pfade;
+}
+
+std::optional<schnitt::Stapelbild> listenbild(const QString& angabe)
+{
+    const QString pfad = QDir::fromNativeSeparators(angabe);
+    // The root with every slash after it ("/", "//server", "C:/"), which
+    // the views' path leaves out.
+    qsizetype ab = 0;
+    if (QDir::isAbsolutePath(pfad)) {
+        ab = pfad.indexOf(u'/');
+        while (ab >= 0 && ab < pfad.size() && pfad[ab] == u'/')
+            ++ab;
+        if (ab < 0)
+            ab = pfad.size();
+    }
+    QStringList teile = pfad.mid(ab).split(u'/', Qt::SkipEmptyParts);
+    teile.removeAll(QStringLiteral("."));
+    // Resolving "a/../b" to "b" by the text would be wrong where "a" is a
+    // link; refused, whatever it resolves to.
+    if (teile.contains(QStringLiteral("..")))
+        return std::nullopt;
+    const QString dateiname = teile.join(u'/');
+    const QString wurzel = ab > 0 ? pfad.left(ab) : QStringLiteral(".");
+    // The list's own string where it is already clean, so that a long list
+    // holds each path once.
+    return schnitt::Stapelbild{wurzel, dateiname == angabe ? angabe : dateiname};
+}
+
+} // namespace cli

@@ -1,0 +1,73 @@
+#include "Manifest.h"
+
+#include "config/Dateien.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+namespace cli {
+
+namespace {
+
+constexpr QByteArrayView Kopfzeile = "Ansicht,Bild,Richtung,Left,Top,Width,Height,Bytes,SHA256\n";
+
+QByteArray feld(const QString& text)
+{
+    QByteArray bytes = text.toUtf8();
+    for (const char c : bytes) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+            bytes.replace("\"", "\"\"");
+            return '"' + bytes + '"';
+        }
+    }
+    return bytes;
+}
+
+} // namespace
+
+Manifest::Manifest(const QString& zielOrdner)
+    : m_zielOrdner(zielOrdner)
+    , m_vorsatz(QDir(zielOrdner).filePath(QStringLiteral("x")).chopped(1))
+{
+}
+
+void Manifest::aufnehmen(const QString& bild, const schnitt::Ansichtsdatei& ansicht)
+{
+    const QString pfad = ansicht.pfad.startsWith(m_vorsatz)
+                             ? ansicht.pfad.mid(m_vorsatz.size())
+                             : QDir(m_zielOrdner).relativeFilePath(ansicht.pfad);
+    const QRect& r = ansicht.rechteck;
+    QByteArray zeile = feld(pfad) + ',' + feld(bild) + ',' + feld(QString(ansicht.buchstabe));
+    for (const qint64 zahl : {qint64(r.left()), qint64(r.top()), qint64(r.width()),
+                              qint64(r.height()), ansicht.groesse})
+        zeile += ',' + QByteArray::number(zahl);
+    zeile += ',' + ansicht.sha256.toHex();
+    m_zeilen.append(std::move(zeile));
+}
+
+bool Manifest::schreiben(const QString& pfad, QString* grund)
+{
+    // Bytes compared as unsigned, shorter first: the order of LC_ALL=C sort.
+    std::sort(m_zeilen.begin(), m_zeilen.end());
+    dateien::Zwischendatei datei(pfad);
+    bool ok = datei.oeffnen();
+    QByteArray block(Kopfzeile.toByteArray());
+    for (qsizetype i = 0; ok && i <= m_zeilen.size(); ++i) {
+        if (i < m_zeilen.size()) {
+            block += m_zeilen[i];
+            block += '\n';
+        }
+        // A million views make a file of some 150 MB: written in blocks.
+        if (block.size() >= (1 << 20) || i == m_zeilen.size()) {
+            ok = datei.schreiben(block);
+            block.clear();
+        }
+    }
+    if (ok && datei.abschliessen())
+        return true;
+    *grund = datei.grund();
+    return false;
+}
+
+} // namespace cli
