@@ -64,7 +64,7 @@ void Form1::schnittZeigen(const QStringList& zeilen, const QImage& bild, QSize v
 schnitt::Stapelverlauf Form1::schneideBilder(const QString& ordner, const QStringList& namen,
                                              bool haltbar)
 {
-    const schnitt::Schnittplan plan = schnittplan(schnitt::schnitteFuer(angehakt()));
+    const schnitt::Schnittplan plan = schnittplan(schnitt::schnitteFuer(angehakt(), m_konfiguration.panorama));
     const QScopedValueRollback schneidet(m_schneidet, true);
     const QScopedValueRollback haltbarRollback(m_haltbar, haltbar);
     m_halt = false;
@@ -193,8 +193,14 @@ void Form1::SchneideBild(const QString& Richtung, qint16 Left, qint16 Top, qint1
         return;
     const QString name = Dateiname.isEmpty() ? File1->fileName() : Dateiname;
     const QChar buchstabe = Richtung.isEmpty() ? QChar() : Richtung.front();
+    // A panorama direction's letter cuts its perspective view of that size.
+    std::optional<frames::Panoramablick> panorama;
+    for (size_t i = 0; i < richtungen.size(); ++i) {
+        if (QChar(richtungen[i].buchstabe) == buchstabe.toUpper())
+            panorama = m_konfiguration.panorama[i];
+    }
     const schnitt::Schnittprotokoll ergebnis = schnitt::bildAusschneiden(
-        File1->path(), name, schnittplan({{buchstabe, {Top, Left, Width, Height}}}),
+        File1->path(), name, schnittplan({{buchstabe, {Top, Left, Width, Height}, panorama}}),
         m_programmordner, letztedatei);
     schnittZeigen(ergebnis.zeilen, ergebnis.bild, ergebnis.vollGroesse);
 }
@@ -219,7 +225,7 @@ bool Form1::passtOderTrotzdem(const QString& ordner, const QStringList& namen)
 {
     // Only a file that names the picture its frames were set up on asks;
     // every other one is cut as it always was.
-    const schnitt::Schnittplan plan = schnittplan(schnitt::schnitteFuer(angehakt()));
+    const schnitt::Schnittplan plan = schnittplan(schnitt::schnitteFuer(angehakt(), m_konfiguration.panorama));
     if (plan.schnitte.isEmpty() || !m_konfiguration.vorlage.vorhanden)
         return true;
     QList<schnitt::Stapelbild> bilder;

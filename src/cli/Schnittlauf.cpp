@@ -94,16 +94,17 @@ bool ausgabeWaehlen(frames::Ausgabe& ausgabe, const Aufruf& aufruf, QString* feh
 }
 
 // The cuts as the window makes them from its ticked boxes.
-std::optional<QList<schnitt::Schnitt>> schnitteWaehlen(const std::array<FrameRechteck, 4>& rahmen,
+std::optional<QList<schnitt::Schnitt>> schnitteWaehlen(const frames::FrameKonfiguration& k,
                                                        const Aufruf& aufruf, QString* fehler)
 {
+    const std::array<FrameRechteck, 4>& rahmen = k.rahmen;
     std::array<std::optional<FrameRechteck>, 4> angehakt;
     if (aufruf.richtungen.isNull()) {
         for (size_t i = 0; i < rahmen.size(); ++i) {
             if (rahmen[i].konfiguriert())
                 angehakt[i] = rahmen[i];
         }
-        return schnitt::schnitteFuer(angehakt);
+        return schnitt::schnitteFuer(angehakt, k.panorama);
     }
     if (aufruf.richtungen.isEmpty()) {
         *fehler = text::RichtungenLeer.toString() + text::HilfeHinweis.toString();
@@ -126,7 +127,7 @@ std::optional<QList<schnitt::Schnitt>> schnitteWaehlen(const std::array<FrameRec
         }
         angehakt[i] = rahmen[i];
     }
-    return schnitt::schnitteFuer(angehakt);
+    return schnitt::schnitteFuer(angehakt, k.panorama);
 }
 
 class Sammler final
@@ -188,7 +189,7 @@ std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
     if (!konfiguration)
         return std::nullopt;
     Auftrag auftrag;
-    if (auto schnitte = schnitteWaehlen(konfiguration->rahmen, aufruf, fehler))
+    if (auto schnitte = schnitteWaehlen(*konfiguration, aufruf, fehler))
         auftrag.plan.schnitte = std::move(*schnitte);
     else
         return std::nullopt;

@@ -54,6 +54,11 @@ inline constexpr QStringView GroesseAnders =
 inline constexpr QStringView Pruefsumme =
     u"Geprüft: %1 Bilder, %2 passen, %3 passen nicht, %4 nicht lesbar";
 
+// A panorama view of a picture that is not twice as wide as high. %1 file,
+// %2 direction, %3 width, %4 height.
+inline constexpr QStringView KeinPanorama =
+    u"Error: %1, %2: das Bild ist mit %3 × %4 Pixeln kein Panorama im Seitenverhältnis 2:1";
+
 // One line for a single view. %1 source file name, %2 direction, %3 width,
 // %4 height.
 inline constexpr QStringView RahmenUngueltig =

@@ -1,5 +1,6 @@
 #include "Panorama.h"
 
+#include <QMutexLocker>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>
 
@@ -256,21 +257,6 @@ bool zweiZuEins(QSize quelle)
     return quelle.height() > 0 && quelle.width() == 2 * qint64(quelle.height());
 }
 
-double standardGier(Richtung richtung)
-{
-    switch (richtung) {
-    case Richtung::Vorwaerts:
-        return 0;
-    case Richtung::Rechts:
-        return 90;
-    case Richtung::Zurueck:
-        return 180;
-    case Richtung::Links:
-        return -90;
-    }
-    return 0;
-}
-
 QPointF quellpunkt(QSize quelle, const Blick& blick, double i, double j)
 {
     const Geometrie g(quelle, blick);
@@ -492,3 +478,26 @@ QImage abbilden(const QImage& quelle, QPoint ursprung, QSize vollGroesse, const 
 }
 
 } // namespace schnitt::panorama
+
+namespace schnitt {
+
+panorama::Blick blickAus(const frames::Panoramablick& p, const FrameRechteck& r)
+{
+    return {p.blickwinkel, p.gier, p.nick, r.width, r.height, p.bikubisch};
+}
+
+panorama::Karte Kartenvorrat::karte(QSize quelle, const panorama::Blick& blick)
+{
+    const Schluessel schluessel{quelle.width(), quelle.height(), blick.blickwinkel, blick.nick,
+                                blick.breite,   blick.hoehe,     blick.bikubisch};
+    QMutexLocker sperre(&m_sperre);
+    auto it = m_karten.find(schluessel);
+    if (it == m_karten.end()) {
+        panorama::Blick vorn = blick;
+        vorn.gier = 0;
+        it = m_karten.emplace(schluessel, panorama::Karte(quelle, vorn)).first;
+    }
+    return it->second.isNull() ? panorama::Karte() : it->second.mitGier(blick.gier);
+}
+
+} // namespace schnitt

@@ -1,15 +1,19 @@
 #pragma once
 
+#include "config/FrameKonfig.h"
 #include "config/FrameRechteck.h"
 
 #include <QImage>
+#include <QMutex>
 #include <QList>
 #include <QPointF>
 #include <QPolygonF>
 #include <QRect>
 #include <QSize>
 
+#include <map>
 #include <memory>
+#include <tuple>
 
 // Perspective views cut from a 360° equirectangular panorama, whose columns
 // are longitude and whose rows are latitude.
@@ -44,9 +48,6 @@ inline constexpr double MaxNick = 90;
 
 // Whether the picture has the 2:1 shape of a full panorama.
 bool zweiZuEins(QSize quelle);
-
-// The yaw a direction looks in when its section gives none.
-double standardGier(Richtung richtung);
 
 // The source position (u, v) that output pixel (i, j) shows: i and j are
 // pixel indices (0 … breite−1, 0 … hoehe−1), the pixel's centre being taken.
@@ -137,3 +138,24 @@ QImage abbilden(const QImage& quelle, QPoint ursprung, QSize vollGroesse, const 
                 bool alleKerne = false);
 
 } // namespace schnitt::panorama
+
+namespace schnitt {
+
+// A direction's panorama entries as the projection takes them.
+panorama::Blick blickAus(const frames::Panoramablick& p, const FrameRechteck& r);
+
+// The maps of a batch's panorama views: one table per picture size and view
+// shape, made by the first worker that needs it and shared by all; the
+// directions of one shape differ only in yaw and share the table.
+class Kartenvorrat final
+{
+public:
+    panorama::Karte karte(QSize quelle, const panorama::Blick& blick);
+
+private:
+    using Schluessel = std::tuple<int, int, double, double, int, int, bool>;
+    QMutex m_sperre;
+    std::map<Schluessel, panorama::Karte> m_karten;
+};
+
+} // namespace schnitt

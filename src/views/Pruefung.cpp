@@ -4,6 +4,7 @@
 #include "Bildladen.h"
 #include "Geometrie.h"
 #include "Meldungen.h"
+#include "Panorama.h"
 
 #include <QDir>
 
@@ -56,6 +57,15 @@ rahmenPruefen(const QList<Stapelbild>& bilder, const Schnittplan& plan,
         bool skaliert = false;
         for (const Schnitt& s : plan.schnitte) {
             const FrameRechteck& f = s.rechteck;
+            if (s.panorama) {
+                if (!panorama::zweiZuEins(groesse)) {
+                    alle = false;
+                    zeilen.append(meldung::KeinPanorama.arg(name, richtungsName(s.buchstabe),
+                                                            QString::number(groesse.width()),
+                                                            QString::number(groesse.height())));
+                }
+                continue;
+            }
             const QRect r = wirksamesRechteck(f, vorlage, groesse);
             skaliert |= r != QRect(f.left, f.top, f.width, f.height);
             // A rectangle without area lies nowhere, so not inside either.

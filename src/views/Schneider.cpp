@@ -6,17 +6,20 @@
 #include "JpegVerlustfrei.h"
 #include "Kodierer.h"
 #include "Meldungen.h"
+#include "Panorama.h"
 
 #include <QDir>
 
 namespace schnitt {
 
-QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt)
+QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt,
+                            const std::array<std::optional<frames::Panoramablick>, 4>& panorama)
 {
     QList<Schnitt> schnitte;
     for (Richtung r : schnittReihenfolge) {
-        if (const auto& rechteck = angehakt[static_cast<size_t>(r)])
-            schnitte.append({QChar(info(r).buchstabe), *rechteck});
+        const size_t i = static_cast<size_t>(r);
+        if (const auto& rechteck = angehakt[i])
+            schnitte.append({QChar(info(r).buchstabe), *rechteck, panorama[i]});
     }
     return schnitte;
 }
@@ -26,6 +29,30 @@ namespace {
 bool gueltigerSchnitt(const Schnitt& s, const QRect& r)
 {
     return buchstabeZulaessig(s.buchstabe) && r.width() > 0 && r.height() > 0;
+}
+
+// A view's pixels, Format_RGB32, written in the plan's format.
+bool bildSchreiben(const QImage& ansicht, const Schnittplan& plan, const QByteArray& icc,
+                   const QString& pfad, QString* fehlerzeile, Schreibbericht* bericht)
+{
+    const frames::Ausgabeformat format = plan.ausgabe.format;
+    if (format == frames::Ausgabeformat::bmp) {
+        if (const QByteArray bmp = ansichtAlsBmp(ansicht, QPoint(0, 0), ansicht.rect());
+            !bmp.isNull())
+            return bmpSpeichern(bmp, pfad, fehlerzeile, bericht);
+        return ansichtSpeichern(ansicht, pfad, fehlerzeile, bericht);
+    }
+    Kodierung kodierung{format, std::nullopt, icc};
+    if (format == frames::Ausgabeformat::jpg || plan.ausgabe.qualitaetGesetzt)
+        kodierung.qualitaet = plan.ausgabe.qualitaet;
+    QString grund;
+    const QByteArray datei = kodieren(ansicht, kodierung, &grund);
+    if (datei.isNull()) {
+        *fehlerzeile = meldung::NichtGeschrieben.arg(
+            meldung::zeilentauglich(QDir::toNativeSeparators(pfad)), grund);
+        return false;
+    }
+    return bmpSpeichern(datei, pfad, fehlerzeile, bericht);
 }
 
 // One view of a picture that has been decoded (in part, at `ursprung`),
@@ -53,19 +80,9 @@ bool ansichtSchreiben(const GeladenesBild& g, const QRect& r, int orientierung,
                                       QString::number(r.height()));
         return false;
     }
-    if (format == frames::Ausgabeformat::bmp)
-        return ansichtSpeichern(ansicht, pfad, fehlerzeile, bericht);
-    Kodierung kodierung{format, std::nullopt, g.icc};
-    if (format == frames::Ausgabeformat::jpg || plan.ausgabe.qualitaetGesetzt)
-        kodierung.qualitaet = plan.ausgabe.qualitaet;
-    QString grund;
-    const QByteArray datei = kodieren(ansicht, kodierung, &grund);
-    if (datei.isNull()) {
-        *fehlerzeile = meldung::NichtGeschrieben.arg(
-            meldung::zeilentauglich(QDir::toNativeSeparators(pfad)), grund);
-        return false;
-    }
-    return bmpSpeichern(datei, pfad, fehlerzeile, bericht);
+    if (ansicht.format() != QImage::Format_RGB32)
+        ansicht = ansicht.convertToFormat(QImage::Format_RGB32);
+    return bildSchreiben(ansicht, plan, g.icc, pfad, fehlerzeile, bericht);
 }
 
 } // namespace
@@ -112,10 +129,20 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
     const bool exif = plan.vorlage.exif;
     const bool verlustfrei =
         plan.ausgabe.format == frames::Ausgabeformat::jpg && plan.ausgabe.verlustfrei;
+    // A panorama view's "rectangle" is its size; it is not scaled.
     auto berechnen = [&](QSize gespeichert, int orientierung) {
         const QSize bild = aufrecht(gespeichert, orientierung);
-        for (qsizetype i = 0; i < n; ++i)
-            rechtecke[i] = wirksamesRechteck(schnitte[i].rechteck, plan.vorlage, bild);
+        for (qsizetype i = 0; i < n; ++i) {
+            const FrameRechteck& f = schnitte[i].rechteck;
+            rechtecke[i] = schnitte[i].panorama
+                               ? QRect(0, 0, f.width, f.height)
+                               : wirksamesRechteck(f, plan.vorlage, bild);
+        }
+    };
+    const std::shared_ptr<Kartenvorrat> karten =
+        plan.karten ? plan.karten : std::make_shared<Kartenvorrat>();
+    auto karteFuer = [&](const Schnitt& s, QSize bild) {
+        return karten->karte(bild, blickAus(*s.panorama, s.rechteck));
     };
     const Bereichswahl wahl = [&](const Bildkopf& kopf) -> std::optional<QRect> {
         const int orientierung = exif ? kopf.orientierung : 1;
@@ -123,24 +150,30 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
         if (verlustfrei && kopf.jpeg && orientierung == 1) {
             const JpegRaster raster = jpegRasterLesen(kopf.inhalt);
             for (qsizetype i = 0; i < n; ++i)
-                ohneDekodieren[i] = gueltigerSchnitt(schnitte[i], rechtecke[i]) &&
+                ohneDekodieren[i] = !schnitte[i].panorama &&
+                                    gueltigerSchnitt(schnitte[i], rechtecke[i]) &&
                                     verlustfreiSchneidbar(raster, rechtecke[i]);
         }
         QRect bereich;
-        bool mitPixeln = false;
+        bool mitPixeln = false, ganz = false;
         for (qsizetype i = 0; i < n; ++i) {
-            if (!gueltigerSchnitt(schnitte[i], rechtecke[i]))
+            if (!gueltigerSchnitt(schnitte[i], rechtecke[i]) || ohneDekodieren[i])
                 continue;
-            if (!ohneDekodieren[i]) {
-                mitPixeln = true;
+            mitPixeln = true;
+            if (!schnitte[i].panorama) {
                 bereich |= inGespeicherte(rechtecke[i], kopf.groesse, orientierung);
+            } else if (orientierung != 1) {
+                ganz = true; // turned whole before it is sampled
+            } else if (panorama::zweiZuEins(kopf.groesse)) {
+                // Only the band of rows the view's samples reach.
+                bereich |= karteFuer(schnitte[i], kopf.groesse).bereich();
             }
         }
         if (!mitPixeln && ohneDekodieren.contains(true) && umfang == Dekodierung::nurBenoetigt)
             return std::nullopt;
         // Without a cut that has an area the picture is still decoded whole,
         // so that a damaged one is reported as such.
-        return umfang == Dekodierung::nurBenoetigt ? bereich : QRect();
+        return umfang == Dekodierung::nurBenoetigt && !ganz ? bereich : QRect();
     };
     const QString quellpfad = QDir(quellOrdner).filePath(dateiname);
     GeladenesBild geladen = bereichLaden(quellpfad, wahl, budget);
@@ -184,7 +217,7 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
     if (plan.vorlage.skalieren) {
         for (qsizetype i = 0; i < n; ++i) {
             const FrameRechteck& f = schnitte[i].rechteck;
-            if (rechtecke[i] != QRect(f.left, f.top, f.width, f.height)) {
+            if (!schnitte[i].panorama && rechtecke[i] != QRect(f.left, f.top, f.width, f.height)) {
                 ergebnis.zeilen.append(
                     meldung::Skaliert.arg(anzeige, QString::number(aufrechtGroesse.width()),
                                           QString::number(aufrechtGroesse.height())));
@@ -193,6 +226,7 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
         }
     }
 
+    QImage aufrechtBild; // a turned picture, whole, for its panorama views
     for (qsizetype i = 0; i < n; ++i) {
         const Schnitt& s = schnitte[i];
         const QRect& r = rechtecke[i];
@@ -206,15 +240,39 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
                                                                 QString::number(r.height())));
             continue;
         }
+        if (s.panorama && !panorama::zweiZuEins(aufrechtGroesse)) {
+            ergebnis.zeilen.append(meldung::KeinPanorama.arg(
+                anzeige, richtungsName(s.buchstabe), QString::number(aufrechtGroesse.width()),
+                QString::number(aufrechtGroesse.height())));
+            continue;
+        }
         const QString pfad =
             QDir(ordner).filePath(ansichtsDateiname(name, s.buchstabe, plan.ausgabe.format));
         QString fehlerzeile;
         Schreibbericht bericht;
         bericht.mitPruefsumme = plan.pruefsummen;
-        const bool ok = !ohneNeukodierung[i].isNull()
-                            ? bmpSpeichern(ohneNeukodierung[i], pfad, &fehlerzeile, &bericht)
-                            : ansichtSchreiben(geladen, r, orientierung, plan, pfad, &fehlerzeile,
-                                               &bericht, anzeige, s.buchstabe);
+        bool ok = false;
+        if (s.panorama) {
+            if (orientierung != 1 && aufrechtBild.isNull())
+                aufrechtBild = aufrichten(geladen.bild, orientierung);
+            const QImage ansicht =
+                orientierung != 1
+                    ? panorama::abbilden(aufrechtBild, QPoint(0, 0), aufrechtGroesse,
+                                         karteFuer(s, aufrechtGroesse), plan.alleKerne)
+                    : panorama::abbilden(geladen.bild, geladen.ursprung, aufrechtGroesse,
+                                         karteFuer(s, aufrechtGroesse), plan.alleKerne);
+            if (ansicht.isNull())
+                fehlerzeile = meldung::KeinSpeicher.arg(anzeige, richtungsName(s.buchstabe),
+                                                        QString::number(r.width()),
+                                                        QString::number(r.height()));
+            else
+                ok = bildSchreiben(ansicht, plan, geladen.icc, pfad, &fehlerzeile, &bericht);
+        } else {
+            ok = !ohneNeukodierung[i].isNull()
+                     ? bmpSpeichern(ohneNeukodierung[i], pfad, &fehlerzeile, &bericht)
+                     : ansichtSchreiben(geladen, r, orientierung, plan, pfad, &fehlerzeile,
+                                        &bericht, anzeige, s.buchstabe);
+        }
         if (!ok) {
             ergebnis.zeilen.append(fehlerzeile);
             continue;

@@ -12,18 +12,24 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace schnitt {
 
 class Speicherbudget;
 
-// One view to cut: the letter goes into the file name as passed.
+// One view to cut: the letter goes into the file name as passed. With
+// `panorama` a perspective view of a 360° panorama of Width × Height pixels
+// instead of the rectangle.
 struct Schnitt
 {
     QChar buchstabe;
     FrameRechteck rechteck;
+    std::optional<frames::Panoramablick> panorama = std::nullopt;
 };
+
+class Kartenvorrat;
 
 // Everything about how the views of a picture are made: the cuts, in the
 // order L, R, V, Z, and what the frame configuration says about them.
@@ -41,6 +47,12 @@ struct Schnittplan
     frames::Vorlage vorlage;
     // Each written file's SHA-256 in Bildschnitt::dateien, for a manifest.
     bool pruefsummen = false;
+    // Panorama views sampled on every core: worth it for one picture, not for
+    // a batch, whose pictures already take the cores.
+    bool alleKerne = false;
+    // The maps of the panorama views, made once for every picture of a size;
+    // made on first use when null.
+    std::shared_ptr<Kartenvorrat> karten;
 };
 
 // One view file written.
@@ -55,7 +67,8 @@ struct Ansichtsdatei
 
 // The ticked directions, indexed by Richtung, turned into cuts in the order
 // L, R, V, Z, whatever order the boxes were ticked in.
-QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt);
+QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt,
+                            const std::array<std::optional<frames::Panoramablick>, 4>& panorama = {});
 
 // What cutting one picture gave, before the log heading is decided.
 struct Bildschnitt

@@ -3,6 +3,7 @@
 #include "Ausschnitt.h"
 #include "Bildladen.h"
 #include "Meldungen.h"
+#include "Panorama.h"
 #include "Speicherbudget.h"
 #include "config/Dateien.h"
 
@@ -166,6 +167,12 @@ stapelSchneidenIn(const QList<Stapelbild>& bilder, const Schnittplan& plan,
     if (!plan.schnitte.isEmpty())
         resteEntfernen(bilder, zielOrdner);
     const QList<qsizetype> gleichWie = namensgleiche(bilder);
+    // One set of panorama maps for the whole batch; a single picture samples
+    // on every core, a batch's pictures take the cores already.
+    Schnittplan mitKarten = plan;
+    if (!mitKarten.karten)
+        mitKarten.karten = std::make_shared<Kartenvorrat>();
+    mitKarten.alleKerne = mitKarten.alleKerne || verlauf.gesamt == 1;
     auto angehalten = [&optionen] {
         return optionen.halt && optionen.halt->load(std::memory_order_acquire);
     };
@@ -197,9 +204,9 @@ stapelSchneidenIn(const QList<Stapelbild>& bilder, const Schnittplan& plan,
             return;
         }
         const Stapelbild bild = bilder[i];
-        pool.start([fach, bild, &plan, zielOrdner, &wecker, &gemeldet, &budget] {
+        pool.start([fach, bild, &mitKarten, zielOrdner, &wecker, &gemeldet, &budget] {
             try {
-                fach->ergebnis = bildSchneidenIn(bild.quellOrdner, bild.dateiname, plan, zielOrdner,
+                fach->ergebnis = bildSchneidenIn(bild.quellOrdner, bild.dateiname, mitKarten, zielOrdner,
                                                  Dekodierung::nurBenoetigt, &budget);
             } catch (...) {
                 fach->ausnahme = std::current_exception();

@@ -2,6 +2,7 @@
 // projection computed here in double precision straight from its definition.
 
 #include "Testbilder.h"
+#include "config/FrameKonfig.h"
 #include "views/Panorama.h"
 
 #include <QTest>
@@ -155,7 +156,7 @@ private slots:
             for (int y = 0; y < Pano.height(); ++y)
                 for (int x = 0; x < Pano.width(); ++x)
                     gedreht.setPixel(x, y, pano.pixel((x + 720 - vierteln * 180) % 720, y));
-            const Blick b{90, standardGier(::richtungen[r].richtung), 0, 160, 90};
+            const Blick b{90, frames::vorgabeGier(::richtungen[r].richtung), 0, 160, 90};
             QCOMPARE(abweichung(abbilden(gedreht, {}, Pano, Karte(Pano, b)), vorwaerts), QString());
         }
     }
