@@ -227,6 +227,18 @@ private slots:
         QTest::newRow("grau") << "formate/grau.jpg" << QList<QRect>{{8, 8, 21, 13}, {96, 64, 4, 6}};
         QTest::newRow("EXIF und Neustartmarken")
             << "gedreht.jpg" << QList<QRect>{{16, 16, 64, 48}, {384, 288, 16, 12}};
+        QTest::newRow("nur oben") << "formate/icc.jpg"
+                                  << QList<QRect>{{64, 16, 36, 16}, {16, 0, 32, 8}};
+        QTest::newRow("Neustart nach jedem MCU")
+            << "neustart.jpg"
+            << QList<QRect>{{32, 0, 168, 16}, {176, 48, 24, 72}, {0, 96, 200, 24}};
+        QTest::newRow("progressiv")
+            << "formate/progressiv.jpg" << QList<QRect>{{48, 0, 16, 16}, {16, 32, 84, 38}};
+        QTest::newRow("eine Komponente je Scan")
+            << "formate/einzelscans.jpg" << QList<QRect>{{16, 16, 64, 32}, {0, 48, 100, 22}};
+        QTest::newRow("4:2:2") << "formate/422.jpg"
+                               << QList<QRect>{{16, 8, 84, 62}, {96, 64, 4, 6}};
+        QTest::newRow("4:4:4") << "formate/444.jpg" << QList<QRect>{{8, 8, 92, 62}, {40, 24, 8, 8}};
     }
     void verlustfreiWieJpegtran()
     {
@@ -250,6 +262,9 @@ private slots:
             QCOMPARE(ist.bild.size(), b.size());
             QCOMPARE(testbilder::ersterUnterschied(ist.bild, bildLaden(soll).bild), QString());
             QCOMPARE(ist.icc, farbprofilLesen(quelle));
+            // Every marker once: none lost, none that libjpeg writes doubled.
+            for (const char* kennung : {"JFIF", "Adobe", "Exif", "ICC_PROFILE"})
+                QCOMPARE(schnitte[i].count(kennung), quelle.count(kennung));
         }
     }
 
