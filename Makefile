@@ -8,7 +8,7 @@ JOBS      ?= $(shell nproc)
 DEPS      := cmake g++ make pkg-config qt6-base-dev qt6-image-formats-plugins \
              libgl-dev fonts-dejavu-core fonts-liberation2 fonts-comic-neue \
              qt6-translations-l10n libsodium-dev libjpeg62-turbo-dev \
-             libturbojpeg0-dev libdeflate-dev zlib1g-dev libtiff-dev libwebp-dev \
+             libdeflate-dev zlib1g-dev libtiff-dev libwebp-dev \
              libjpeg-turbo-progs parallel
 
 ASAN_BUILD_DIR ?= build-asan

@@ -20,9 +20,8 @@ struct JpegRaster
     bool gueltig() const { return !groesse.isEmpty() && !mcu.isEmpty(); }
 };
 
-// From the header alone. Invalid for a file that is no JPEG, whose header is
-// damaged or whose chroma layout the transform does not know: none of its
-// views can then be cut without re-encoding.
+// From the header alone. Invalid for a file that is no JPEG or whose header
+// libjpeg refuses: none of its views can then be cut without re-encoding.
 JpegRaster jpegRasterLesen(QByteArrayView jpeg);
 
 // Whether `bereich` can be cut without decoding: not empty, inside the
@@ -33,10 +32,13 @@ bool verlustfreiSchneidbar(const JpegRaster& raster, const QRect& bereich);
 // Cuts every one of `bereiche` (each verlustfreiSchneidbar) out of the JPEG
 // in one pass, in the DCT domain: no decode, no encode, the pixels exactly
 // those of the same region of the source. Each result is a JPEG of the
-// region's size that carries the source's markers (ICC profile, EXIF). On
-// failure an empty list and the German reason in `fehler`: a truncated or
-// damaged file, a region off the grid, or a picture whose coefficients would
-// pass the memory limit of the decoders.
+// region's size that carries the source's markers (ICC profile, EXIF, with
+// an EXIF orientation set upright). A sequential file is read only down to
+// the lowest region, as bereichLaden decodes it. On failure an empty list and
+// the German reason in `fehler`: a truncated file, damaged data above the
+// lowest region, a region off the grid, or coefficients held at once (the
+// regions' and the source rows being read, all of them for a progressive
+// file) beyond the memory limit of the decoders.
 QList<QByteArray> verlustfreiSchneiden(QByteArrayView jpeg, const QList<QRect>& bereiche,
                                        QString* fehler);
 

@@ -10,6 +10,9 @@
 #include "views/Kodierer.h"
 #include "views/Meldungen.h"
 
+#include <QBuffer>
+#include <QDataStream>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +38,36 @@ double psnr(const QImage& ist, const QImage& soll)
             summe += d * d;
     }
     return 10 * std::log10(255.0 * 255.0 * 3 * soll.width() * soll.height() / summe);
+}
+
+// The payload of the first APP1 segment (EXIF), empty without one.
+QByteArray app1(const QByteArray& jpeg)
+{
+    const qsizetype i = jpeg.indexOf("\xFF\xE1");
+    if (i < 0)
+        return {};
+    return jpeg.mid(i + 4, (uchar(jpeg[i + 2]) << 8 | uchar(jpeg[i + 3])) - 2);
+}
+
+QImageIOHandler::Transformations ausrichtung(QByteArray jpeg)
+{
+    QBuffer puffer(&jpeg);
+    return QImageReader(&puffer).transformation();
+}
+
+// The JPEG with an EXIF segment in front whose only tag is the orientation.
+QByteArray mitAusrichtung(const QByteArray& jpeg, bool intel, quint16 typ, quint16 wert,
+                          qsizetype kuerzen = 0)
+{
+    QByteArray exif("Exif\0\0", 6);
+    QDataStream d(&exif, QIODevice::Append);
+    d.setByteOrder(intel ? QDataStream::LittleEndian : QDataStream::BigEndian);
+    d.writeRawData(intel ? "II" : "MM", 2);
+    d << quint16(42) << quint32(8) << quint16(1) << quint16(0x0112) << typ << quint32(1) << wert
+      << quint16(0) << quint32(0);
+    exif.chop(kuerzen);
+    return jpeg.left(2) + "\xFF\xE1" + char((exif.size() + 2) >> 8) + char(exif.size() + 2) + exif +
+           jpeg.mid(2);
 }
 
 } // namespace
@@ -223,6 +256,19 @@ private slots:
         QTest::newRow("grau") << "formate/grau.jpg" << QList<QRect>{{8, 8, 21, 13}, {96, 64, 4, 6}};
         QTest::newRow("EXIF und Neustartmarken")
             << "gedreht.jpg" << QList<QRect>{{16, 16, 64, 48}, {384, 288, 16, 12}};
+        // Rows below the lowest region are never read.
+        QTest::newRow("nur oben") << "formate/icc.jpg"
+                                  << QList<QRect>{{64, 16, 36, 16}, {16, 0, 32, 8}};
+        QTest::newRow("Neustart nach jedem MCU")
+            << "neustart.jpg"
+            << QList<QRect>{{32, 0, 168, 16}, {176, 48, 24, 72}, {0, 96, 200, 24}};
+        QTest::newRow("progressiv")
+            << "formate/progressiv.jpg" << QList<QRect>{{48, 0, 16, 16}, {16, 32, 84, 38}};
+        QTest::newRow("eine Komponente je Scan")
+            << "formate/einzelscans.jpg" << QList<QRect>{{16, 16, 64, 32}, {0, 48, 100, 22}};
+        QTest::newRow("4:2:2") << "formate/422.jpg"
+                               << QList<QRect>{{16, 8, 84, 62}, {96, 64, 4, 6}};
+        QTest::newRow("4:4:4") << "formate/444.jpg" << QList<QRect>{{8, 8, 92, 62}, {40, 24, 8, 8}};
     }
     void verlustfreiWieJpegtran()
     {
@@ -246,7 +292,43 @@ private slots:
             QCOMPARE(ist.bild.size(), b.size());
             QCOMPARE(testbilder::ersterUnterschied(ist.bild, bildLaden(soll).bild), QString());
             QCOMPARE(ist.icc, farbprofilLesen(quelle));
+            // Every marker once: none lost, none that libjpeg writes doubled.
+            for (const char* kennung : {"JFIF", "Adobe", "Exif", "ICC_PROFILE"})
+                QCOMPARE(schnitte[i].count(kennung), quelle.count(kennung));
         }
+    }
+
+    void verlustfreiAufrecht_data()
+    {
+        QTest::addColumn<QByteArray>("quelle");
+        QTest::addColumn<int>("geaendert"); // bytes of the EXIF segment that change
+        const QByteArray jpeg = daten("icc.jpg");
+        QTest::newRow("Kamera, 6") << testbilder::testdatei("gedreht.jpg") << 1;
+        QTest::newRow("Intel, 8") << mitAusrichtung(jpeg, true, 3, 8) << 1;
+        QTest::newRow("Motorola, 3") << mitAusrichtung(jpeg, false, 3, 3) << 1;
+        QTest::newRow("schon aufrecht") << mitAusrichtung(jpeg, true, 3, 1) << 0;
+        QTest::newRow("kein SHORT") << mitAusrichtung(jpeg, false, 4, 6) << 0;
+        QTest::newRow("Eintrag abgeschnitten") << mitAusrichtung(jpeg, true, 3, 6, 10) << 0;
+    }
+    void verlustfreiAufrecht()
+    {
+        // The EXIF segment goes on whole, only its orientation set upright.
+        QFETCH(QByteArray, quelle);
+        QFETCH(int, geaendert);
+        QString fehler;
+        const QByteArray schnitt =
+            verlustfreiSchneiden(quelle, {{16, 16, 64, 48}}, &fehler).value(0);
+        QVERIFY2(!schnitt.isEmpty(), qPrintable(fehler));
+        const QByteArray vorher = app1(quelle), nachher = app1(schnitt);
+        QCOMPARE(nachher.size(), vorher.size());
+        int anders = 0;
+        for (qsizetype i = 0; i < vorher.size(); ++i)
+            anders += vorher[i] != nachher[i];
+        QCOMPARE(anders, geaendert);
+        if (geaendert)
+            QVERIFY(ausrichtung(quelle) != QImageIOHandler::TransformationNone);
+        QCOMPARE(ausrichtung(schnitt),
+                 geaendert ? QImageIOHandler::TransformationNone : ausrichtung(quelle));
     }
 
     void verlustfreiNurAufDemRaster_data()
@@ -324,12 +406,58 @@ private slots:
         QString fehler;
         QVERIFY(verlustfreiSchneiden(jpeg.chopped(300), {QRect(0, 0, 16, 16)}, &fehler).isEmpty());
         QCOMPARE(fehler, meldung::GrundUnvollstaendig.toString());
-        // Scan data garbled behind the headers: libjpeg only warns, and that is refused.
+        QVERIFY(!jpegRasterLesen(QByteArray()).gueltig());
+        // Scan data garbled near the end: libjpeg only warns, and a cut reading it is refused.
         QByteArray verdorben = jpeg;
         verdorben.replace(jpeg.size() - 900, 200, QByteArray(200, '\x55'));
         fehler.clear();
-        QVERIFY(verlustfreiSchneiden(verdorben, {QRect(0, 0, 16, 16)}, &fehler).isEmpty());
+        QVERIFY(verlustfreiSchneiden(verdorben, {QRect(0, 0, 16, 16), QRect(0, 64, 16, 6)}, &fehler)
+                    .isEmpty());
         QCOMPARE(fehler, meldung::GrundBeschaedigt.toString());
+        // The damage lies below the first row of blocks, which is never read.
+        fehler.clear();
+        const QList<QByteArray> oben =
+            verlustfreiSchneiden(verdorben, {QRect(0, 0, 16, 16)}, &fehler);
+        QCOMPARE(oben, verlustfreiSchneiden(jpeg, {QRect(0, 0, 16, 16)}, &fehler));
+        QCOMPARE(oben.size(), 1);
+    }
+
+    void verlustfreiSpeichergrenze_data()
+    {
+        QTest::addColumn<QString>("datei");
+        QTest::addColumn<QList<QRect>>("bereiche");
+        QTest::addColumn<QString>("grund"); // empty: cut like the region decode
+        const QRect ganz(0, 0, 16400, 16400), ecke(0, 0, 16, 16);
+        const QString zuGross = meldung::GrundZuGross.toString();
+        // A sequential file is read through a window of rows, far larger
+        // ones than the limit too; a progressive one is held whole.
+        QTest::newRow("16400², oben")
+            << "verlauf-riesig.jpg" << QList<QRect>{{8000, 8, 64, 16}} << QString();
+        QTest::newRow("16400², zweimal ganz") << "verlauf-riesig.jpg" << QList<QRect>{ganz, ganz}
+                                              << zuGross.arg(u"16400", u"16400", u"1024");
+        QTest::newRow("60000², ohne die Daten dazu")
+            << "riesig.jpg" << QList<QRect>{ecke} << meldung::GrundBeschaedigt.toString();
+        QTest::newRow("60000², progressiv") << "formate/riesig-progressiv.jpg" << QList<QRect>{ecke}
+                                            << zuGross.arg(u"60000", u"60000", u"1024");
+    }
+    void verlustfreiSpeichergrenze()
+    {
+        QFETCH(QString, datei);
+        QFETCH(QList<QRect>, bereiche);
+        QFETCH(QString, grund);
+        const QByteArray quelle = testbilder::testdatei(datei);
+        QString fehler;
+        const QList<QByteArray> schnitte = verlustfreiSchneiden(quelle, bereiche, &fehler);
+        QCOMPARE(fehler, grund);
+        QCOMPARE(schnitte.size(), grund.isEmpty() ? 1 : 0);
+        if (!grund.isEmpty())
+            return;
+        const GeladenesBild ist = laden(schnitte.value(0));
+        QVERIFY2(ist.ok(), qPrintable(ist.fehler));
+        const GeladenesBild soll = bereichLaden(ablegen("riesig.jpg", quelle), bereiche[0]);
+        QCOMPARE(testbilder::ersterUnterschied(
+                     ist.bild, soll.bild.copy(bereiche[0].translated(-soll.ursprung))),
+                 QString());
     }
 };
 
