@@ -4,8 +4,8 @@
 #include "config/FrameRechteck.h"
 
 #include <QImage>
-#include <QMutex>
 #include <QList>
+#include <QMutex>
 #include <QPointF>
 #include <QPolygonF>
 #include <QRect>

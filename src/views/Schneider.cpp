@@ -134,9 +134,8 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
         const QSize bild = aufrecht(gespeichert, orientierung);
         for (qsizetype i = 0; i < n; ++i) {
             const FrameRechteck& f = schnitte[i].rechteck;
-            rechtecke[i] = schnitte[i].panorama
-                               ? QRect(0, 0, f.width, f.height)
-                               : wirksamesRechteck(f, plan.vorlage, bild);
+            rechtecke[i] = schnitte[i].panorama ? QRect(0, 0, f.width, f.height)
+                                                : wirksamesRechteck(f, plan.vorlage, bild);
         }
     };
     const std::shared_ptr<Kartenvorrat> karten =

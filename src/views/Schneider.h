@@ -67,8 +67,9 @@ struct Ansichtsdatei
 
 // The ticked directions, indexed by Richtung, turned into cuts in the order
 // L, R, V, Z, whatever order the boxes were ticked in.
-QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt,
-                            const std::array<std::optional<frames::Panoramablick>, 4>& panorama = {});
+QList<Schnitt>
+schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt,
+             const std::array<std::optional<frames::Panoramablick>, 4>& panorama = {});
 
 // What cutting one picture gave, before the log heading is decided.
 struct Bildschnitt

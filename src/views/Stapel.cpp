@@ -206,8 +206,8 @@ stapelSchneidenIn(const QList<Stapelbild>& bilder, const Schnittplan& plan,
         const Stapelbild bild = bilder[i];
         pool.start([fach, bild, &mitKarten, zielOrdner, &wecker, &gemeldet, &budget] {
             try {
-                fach->ergebnis = bildSchneidenIn(bild.quellOrdner, bild.dateiname, mitKarten, zielOrdner,
-                                                 Dekodierung::nurBenoetigt, &budget);
+                fach->ergebnis = bildSchneidenIn(bild.quellOrdner, bild.dateiname, mitKarten,
+                                                 zielOrdner, Dekodierung::nurBenoetigt, &budget);
             } catch (...) {
                 fach->ausnahme = std::current_exception();
             }
