@@ -9,6 +9,7 @@
 #include "Formhelfer.h"
 #include "Testbilder.h"
 #include "views/Farbprofil.h"
+#include "views/Panorama.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -422,6 +423,47 @@ private slots:
                     QImage(pfad(QStringLiteral("aus-e/a%1_L.bmp").arg(o))), soll.copy(3, 2, 11, 7)),
                 QString());
         }
+    }
+
+    void panorama()
+    {
+        // Three perspective views and a rectangle from one file; the JPEG is
+        // decoded only in the band the views reach, the map made once.
+        testbilder::schreiben(pfad(u"prog"_qs), u"p.ini"_qs,
+                              "[Vorw\xE4rts]\r\nBlickwinkel=90\r\nWidth=64\r\nHeight=48\r\n"
+                              "[Links]\r\nBlickwinkel=100,5\r\nNick=20\r\nWidth=50\r\nHeight=40\r\n"
+                              "Interpolation=bikubisch\r\n"
+                              "[Zur\xFC"
+                              "ck]\r\nBlickwinkel=60\r\nWidth=40\r\nHeight=30\r\nTop=99\r\n" +
+                                  formhelfer::konfiguration(u"Rechts"_qs, 10, 20, 30, 20));
+        testbilder::schreiben(pfad(u"b"_qs), u"rund.jpg"_qs,
+                              kodieren(testbilder::fotoaehnlich(400, 200, 7), "JPEG", 90));
+        bild(u"b/schmal.bmp"_qs, 300, 200);
+        const Ergebnis e = starten({"--config", "prog/p.ini", "--ausgabe", "aus", "b"});
+        QCOMPARE(e.code, 1);
+        const QString kein =
+            u"das Bild ist mit 300 × 200 Pixeln kein Panorama im Seitenverhältnis 2:1"_qs;
+        QCOMPARE(e.fehler, (QStringList{u"Error: schmal.bmp, Links: "_qs + kein,
+                                        u"Error: schmal.bmp, Vorwärts: "_qs + kein,
+                                        u"Error: schmal.bmp, Zurück: "_qs + kein}));
+        const QImage quelle = QImage(pfad(u"b/rund.jpg"_qs)).convertToFormat(QImage::Format_RGB32);
+        const struct
+        {
+            const char* datei;
+            schnitt::panorama::Blick blick;
+        } soll[] = {{"aus/rund_V.bmp", {90, 0, 0, 64, 48}},
+                    {"aus/rund_L.bmp", {100.5, -90, 20, 50, 40, true}},
+                    {"aus/rund_Z.bmp", {60, 180, 0, 40, 30}}};
+        for (const auto& s : soll) {
+            const schnitt::panorama::Karte k(quelle.size(), s.blick);
+            QCOMPARE(testbilder::ersterUnterschied(
+                         QImage(pfad(QLatin1String(s.datei))),
+                         schnitt::panorama::abbilden(quelle, {}, quelle.size(), k)),
+                     QString());
+        }
+        QCOMPARE(QImage(pfad(u"aus/schmal_R.bmp"_qs)).size(), QSize(30, 20));
+        const Ergebnis p = starten({"--config", "prog/p.ini", "--pruefen", "b"});
+        QCOMPARE(p.aus.last(), u"Geprüft: 2 Bilder, 1 passen, 1 passen nicht, 0 nicht lesbar"_qs);
     }
 
     void ohneNeukodierung()
