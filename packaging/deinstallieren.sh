@@ -62,5 +62,5 @@ if [ -d "$ordner" ]; then
     (cd "$ordner" && ls -A1p) | sed 's/^/  /'
     echo "Sichtwerk ist deinstalliert; den Ordner löschen Sie selbst, wenn Sie ihn nicht mehr brauchen."
 else
-    echo "Sichtwerk ist deinstalliert; der Programmordner $ordner war leer und ist entfernt."
+    echo "Sichtwerk ist deinstalliert; der Programmordner $ordner enthielt nichts anderes und ist entfernt."
 fi

@@ -157,7 +157,7 @@ for f in .local/share/Sichtwerk/Sichtwerk .local/share/Sichtwerk/config.ini \
 done
 deinstallieren >"$TMP/uninstall2.log" || { cat "$TMP/uninstall2.log"; fehler "make uninstall ohne XDG"; }
 [ -z "$(ls -A "$HOME")" ] || fehler "HOME ist nach make uninstall nicht leer: $(find "$HOME")"
-grep -q "Programmordner .* war leer und ist entfernt" "$TMP/uninstall2.log" || fehler "Schlussmeldung fehlt"
+grep -q "Programmordner .* enthielt nichts anderes und ist entfernt" "$TMP/uninstall2.log" || fehler "Schlussmeldung fehlt"
 
 schritt "Das Archiv läuft in einem leeren Ordner"
 cpack --config "$BAU/CPackConfig.cmake" -B "$TMP/paket" >"$TMP/cpack.log" ||
