@@ -27,9 +27,9 @@ public:
         if (!protokoll)
             return false;
         m_fertig = true;
-        const QString text = protokoll->property("text").toString();
-        std::fputs(text.split(QStringLiteral("\r\n")).join(u'\n').append(u'\n').toUtf8().constData(),
-                   stdout);
+        const QStringList zeilen =
+            protokoll->property("text").toString().split(QStringLiteral("\r\n"));
+        std::fputs((zeilen.join(u'\n') + u'\n').toUtf8().constData(), stdout);
         std::fflush(stdout);
         QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                                   Qt::QueuedConnection);
