@@ -42,11 +42,12 @@ foreach(o IN LISTS zielordner)
     endwhile()
 endforeach()
 
-# One file from the build into a folder, under its own or another name.
-function(einsetzen art quelle ordner name)
-    file(INSTALL DESTINATION "${ordner}" TYPE ${art} FILES "${quelle}" RENAME "${name}")
-    set(eintraege ${eintraege} "datei\t${ordner}/${name}" PARENT_SCOPE)
-endfunction()
+# One file from the build into a folder, under its own or another name (a
+# macro, so that file(INSTALL) adds it to CMake's install_manifest.txt too).
+macro(einsetzen art quelle nach name)
+    file(INSTALL DESTINATION "${nach}" TYPE ${art} FILES "${quelle}" RENAME "${name}")
+    list(APPEND eintraege "datei\t${nach}/${name}")
+endmacro()
 
 foreach(programm IN LISTS SICHTWERK_PROGRAMME)
     get_filename_component(name "${programm}" NAME)
