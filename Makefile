@@ -76,5 +76,26 @@ fuzz:
 	echo "fuzz: $$ok passed, $$bad failed"; \
 	[ $$bad -eq 0 ]
 
+# `make install` installs for the user who runs it: the program folder at
+# $XDG_DATA_HOME/Sichtwerk (default ~/.local/share/Sichtwerk), the rest below
+# PREFIX (packaging/installieren.cmake); `make uninstall` takes it away again;
+# `make dist` packs the program folder into
+# $(BUILD_DIR)/Sichtwerk-<version>-linux-<machine>.tar.gz. The icon's PNGs need
+# rsvg-convert, the install test the validators and man.
+DEPS   += librsvg2-bin desktop-file-utils appstream man-db
+PREFIX ?= $(HOME)/.local
+
+.PHONY: install uninstall dist
+
+# tests/install/installation.sh runs the command of this recipe.
+install: build
+	cmake --install $(BUILD_DIR) --prefix "$(PREFIX)" --strip
+
+uninstall:
+	@packaging/deinstallieren.sh "$(PREFIX)"
+
+dist: build
+	cd $(BUILD_DIR) && cpack
+
 clean:
 	rm -rf $(BUILD_DIR)
