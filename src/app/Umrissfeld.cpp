@@ -11,6 +11,7 @@ namespace {
 
 const QColor Rot(255, 0, 0); // the frames' colour
 constexpr qreal Linie = 2, AktiveLinie = 3;
+constexpr qreal Rand = 3; // between a name and the preview's edge
 
 int platz(Richtung r)
 {
@@ -116,8 +117,8 @@ void Umrissfeld::paintEvent(QPaintEvent*)
         const QString& text = m_umrisse[i]->text;
         QRectF feld = maler.fontMetrics().boundingRect(rect(), Qt::AlignCenter, text);
         feld.moveCenter(QPointF(mitte.x() / m.x(), mitte.y() / m.y()));
-        feld.moveLeft(std::clamp(feld.left(), 0.0, std::max(0.0, width() - feld.width())));
-        feld.moveTop(std::clamp(feld.top(), 0.0, std::max(0.0, height() - feld.height())));
+        feld.moveLeft(std::clamp(feld.left(), Rand, std::max(Rand, width() - Rand - feld.width())));
+        feld.moveTop(std::clamp(feld.top(), Rand, std::max(Rand, height() - Rand - feld.height())));
         maler.setPen(QColor(255, 255, 255, 200));
         for (const QPointF versatz : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
             maler.drawText(feld.translated(versatz), Qt::AlignCenter, text);
