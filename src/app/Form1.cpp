@@ -222,7 +222,7 @@ bool Form1::eventFilter(QObject* objekt, QEvent* ereignis)
         return true;
     if (m_schneidet && eingabeAufschieben(objekt, ereignis))
         return true;
-    if (rahmenMaus(objekt, ereignis))
+    if (rahmenMaus(objekt, ereignis) || panoramaMaus(objekt, ereignis))
         return true;
     if (ereignis->type() != QEvent::KeyPress)
         return QWidget::eventFilter(objekt, ereignis);
@@ -234,7 +234,7 @@ bool Form1::eventFilter(QObject* objekt, QEvent* ereignis)
     const auto* taste = static_cast<QKeyEvent*>(ereignis);
     qint16 code = 0;
     const int k = taste->key();
-    if (rahmenTaste(k, taste->modifiers()))
+    if (rahmenTaste(k, taste->modifiers()) || panoramaTaste(k, taste->modifiers()))
         return true;
     if (k == Qt::Key_Return || k == Qt::Key_Enter)
         code = 13;

@@ -2,6 +2,7 @@
 
 #include "config/FrameKonfig.h"
 #include "config/FrameRechteck.h"
+#include "views/Panorama.h"
 #include "views/Stapel.h"
 
 #include <QFont>
@@ -25,6 +26,7 @@ class Bildfeld;
 class DateiListe;
 class Form3;
 class Protokollfeld;
+class Umrissfeld;
 class VerzeichnisListe;
 class QCheckBox;
 class QLabel;
@@ -152,6 +154,25 @@ private:
     // Into `datei` of the program folder, by default the selected slot's file.
     void rahmenSpeichern(int index, const FrameRechteck& neu, bool merken, QString datei = {});
 
+    // Panorama views set up on the picture (Form1Panorama.cpp); `index` in
+    // the order of `richtungen`.
+    struct Panoramazug
+    {
+        int index = -1;
+        QPointF start; // global position of the press
+        frames::Panoramablick vorher, jetzt;
+    };
+    // A configured panorama direction's view, where the previewed picture is
+    // a 2:1 panorama.
+    std::optional<schnitt::panorama::Blick> panoramaBlick(int index) const;
+    bool istPanorama(Richtung r) const;
+    void umrisseAnordnen();
+    bool panoramaMaus(QObject* objekt, QEvent* ereignis);
+    bool panoramaTaste(int taste, Qt::KeyboardModifiers mod);
+    void panoramaAktivieren(int index);
+    void panoramaSpeichern(Richtung richtung, const frames::Panoramablick& neu, bool merken,
+                           QString datei = {});
+
     QString m_programmordner;
     QUrl m_updateserver;
     frames::FrameKonfiguration m_konfiguration; // of the selected slot, as HolConfig read it
@@ -165,14 +186,20 @@ private:
     std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> m_aufgeschoben;
     int m_aktiverRahmen = -1; // the frame the arrow keys nudge
     std::optional<Rahmenzug> m_zug;
+    Umrissfeld* m_umrissfeld = nullptr; // the panorama views over the preview
+    int m_aktivesPanorama = -1;         // the view the arrow keys turn
+    std::optional<Panoramazug> m_panoramazug;
+    int m_radRest = 0; // wheel turn short of a notch
     // Saved changes of the frame editor, the latest last: the file, the
-    // direction and the rectangle before.
+    // direction and the rectangle before, or a panorama view's angles.
     struct Rahmenaenderung
     {
         QString datei;
         Richtung richtung;
         FrameRechteck vorher;
+        std::optional<frames::Panoramablick> panorama;
     };
+    void aenderungMerken(Rahmenaenderung aenderung);
     QList<Rahmenaenderung> m_rahmenVerlauf;
 
     // Controls, named as in the designer.

@@ -8,6 +8,7 @@
 #include "Bildfeld.h"
 #include "DateiListe.h"
 #include "Protokollfeld.h"
+#include "Umrissfeld.h"
 #include "VerzeichnisListe.h"
 
 #include <QCheckBox>
@@ -93,6 +94,10 @@ void Form1::steuerelementeAnlegen()
 
     Picture3 = anlegen<Bildfeld>(this, "Picture3", 1200, 240, 9450, 7095);
     QWidget* vorschau = Picture3->flaeche();
+    // Under the frame labels: a rectangle direction keeps its mouse where a
+    // footprint lies beneath it.
+    m_umrissfeld = new Umrissfeld(vorschau);
+    m_umrissfeld->setFont(schrift(QStringLiteral("Comic Sans MS"), 11.25));
     const char* rahmenNamen[] = {"Rahmen_0", "Rahmen_1", "Rahmen_2", "Rahmen_3"};
     const int rahmenLage[4][2] = {{360, 960}, {1200, 2400}, {3960, 960}, {4320, 2160}};
     const char16_t* rahmenText[] = {u"Vorwärts", u"Rechts", u"Links", u"Zurück"};

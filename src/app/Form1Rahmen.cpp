@@ -5,6 +5,7 @@
 #include "Form1.h"
 
 #include "Bildfeld.h"
+#include "Umrissfeld.h"
 #include "config/FrameKonfig.h"
 #include "config/FrameSlots.h"
 #include "views/Geometrie.h"
@@ -136,6 +137,9 @@ FrameRechteck Form1::inDatei(const QRect& r) const
 
 void Form1::rahmenAktivieren(int index)
 {
+    // One frame or panorama view at a time takes the arrow keys.
+    m_aktivesPanorama = -1;
+    m_umrissfeld->setzeAktiv(-1);
     m_aktiverRahmen = index;
     for (int i = 0; i < int(Rahmen.size()); ++i)
         Rahmen[i]->setLineWidth(i == index ? 3 : 1);
@@ -154,7 +158,8 @@ bool Form1::rahmenMaus(QObject* objekt, QEvent* ereignis)
     if (art == QEvent::MouseButtonPress && index < 0) {
         // A click outside the preview ends the editing.
         auto* w = qobject_cast<QWidget*>(objekt);
-        if (m_aktiverRahmen >= 0 && w && w != Picture3 && !Picture3->isAncestorOf(w))
+        if ((m_aktiverRahmen >= 0 || m_aktivesPanorama >= 0) && w && w != Picture3 &&
+            !Picture3->isAncestorOf(w))
             rahmenAktivieren(-1);
         return false;
     }
@@ -214,7 +219,10 @@ bool Form1::rahmenTaste(int taste, Qt::KeyboardModifiers mod)
             return false;
         // Back into the file it was made in, whichever slot is selected now.
         const Rahmenaenderung a = m_rahmenVerlauf.takeLast();
-        rahmenSpeichern(info(a.richtung).rahmenIndex, a.vorher, false, a.datei);
+        if (a.panorama)
+            panoramaSpeichern(a.richtung, *a.panorama, false, a.datei);
+        else
+            rahmenSpeichern(info(a.richtung).rahmenIndex, a.vorher, false, a.datei);
         return true;
     }
     if (m_aktiverRahmen < 0 || m_zug || !rahmenBearbeitbar())
@@ -246,6 +254,13 @@ bool Form1::rahmenTaste(int taste, Qt::KeyboardModifiers mod)
     return true;
 }
 
+void Form1::aenderungMerken(Rahmenaenderung aenderung)
+{
+    m_rahmenVerlauf.append(std::move(aenderung));
+    if (m_rahmenVerlauf.size() > VerlaufGrenze)
+        m_rahmenVerlauf.removeFirst();
+}
+
 void Form1::rahmenSpeichern(int index, const FrameRechteck& neu, bool merken, QString datei)
 {
     const Richtung richtung = richtungVon(index);
@@ -262,11 +277,8 @@ void Form1::rahmenSpeichern(int index, const FrameRechteck& neu, bool merken, QS
         vorlage = bildGroesse();
     if (frames::rechteckSchreiben(m_programmordner + u'/' + datei, richtung, neu, &fehler,
                                   vorlage)) {
-        if (merken) {
-            m_rahmenVerlauf.append({datei, richtung, vorher});
-            if (m_rahmenVerlauf.size() > VerlaufGrenze)
-                m_rahmenVerlauf.removeFirst();
-        }
+        if (merken)
+            aenderungMerken({datei, richtung, vorher, std::nullopt});
         SchreibProtokoll(QStringLiteral("Rahmen %1 in '%2' gespeichert: Top %3, Left %4, "
                                         "Width %5, Height %6")
                              .arg(name, datei)

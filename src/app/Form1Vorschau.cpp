@@ -4,6 +4,7 @@
 
 #include "Bildfeld.h"
 #include "DateiListe.h"
+#include "Umrissfeld.h"
 #include "config/Beispielconfig.h"
 #include "config/FrameSlots.h"
 #include "views/Bildladen.h"
@@ -86,6 +87,10 @@ void Form1::rahmenAnordnen()
             Rahmen[info(r).rahmenIndex]->hide();
             box->setEnabled(false);
             box->setChecked(false);
+        } else if (istPanorama(r)) {
+            // Drawn as its footprint; its Top and Left mean nothing.
+            Rahmen[info(r).rahmenIndex]->hide();
+            box->setEnabled(true);
         } else {
             // Where the frame lies in this picture: scaled to its size where
             // the file says so.
@@ -93,6 +98,7 @@ void Form1::rahmenAnordnen()
             box->setEnabled(true);
         }
     }
+    umrisseAnordnen();
 }
 
 void Form1::Rahmensetzen(qint16 Top, qint16 Left, qint16 Width, qint16 Height, qint16 Nummer)
@@ -123,9 +129,12 @@ void Form1::rahmenPlatzieren(const QRect& r, int Nummer)
 
 void Form1::Command5_Click()
 {
-    const bool zeigen = Rahmen[0]->isHidden();
-    for (QLabel* label : Rahmen)
-        label->setVisible(zeigen);
+    // Read off Vorwärts's frame, as always; footprints on show count as
+    // shown frames too, so that the first press hides them.
+    const bool zeigen = Rahmen[0]->isHidden() && (m_umrissfeld->isHidden() || m_umrissfeld->leer());
+    for (const RichtungsInfo& r : richtungen)
+        Rahmen[r.rahmenIndex]->setVisible(zeigen && !istPanorama(r.richtung));
+    m_umrissfeld->setVisible(zeigen);
 }
 
 void Form1::Command4_Click()

@@ -11,6 +11,7 @@
 #include <cfenv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace frames {
 
@@ -292,6 +293,34 @@ bool rechteckSchreiben(const QString& pfad, Richtung richtung, const FrameRechte
             for (size_t i = 0; i < werte.size(); ++i)
                 inhalt = profildatei::mitWert(inhalt, sektion, QString::fromUtf16(schluessel[i]),
                                               QString::number(werte[i]));
+            return inhalt;
+        },
+        fehler);
+}
+
+QString winkelText(double winkel)
+{
+    QString text = QString::number(std::round(winkel * 100) / 100, 'f', 2);
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    // A value just below zero rounds to "-0", which reads oddly in a file.
+    return text == u"-0" ? QStringLiteral("0") : text;
+}
+
+bool panoramaSchreiben(const QString& pfad, Richtung richtung, const Panoramablick& blick,
+                       QString* fehler)
+{
+    const QString sektion = QString::fromUtf16(info(richtung).name);
+    const std::pair<const char*, double> werte[] = {
+        {"Blickwinkel", blick.blickwinkel}, {"Gier", blick.gier}, {"Nick", blick.nick}};
+    return profildatei::aendern(
+        pfad,
+        [&](QByteArray inhalt) {
+            for (const auto& [schluessel, wert] : werte)
+                inhalt = profildatei::mitWert(inhalt, sektion, QLatin1String(schluessel),
+                                              winkelText(wert));
             return inhalt;
         },
         fehler);

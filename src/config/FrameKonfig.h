@@ -98,4 +98,15 @@ QString formatEndung(Ausgabeformat format);
 // The yaw a direction looks in when its section names none.
 double vorgabeGier(Richtung richtung);
 
+// A panorama angle as the editor writes it: with a point, at most two
+// decimals, no trailing zeros ("90", "-12.5", "33.33").
+QString winkelText(double winkel);
+
+// Writes Blickwinkel, Gier and Nick of `blick` into the section of
+// `richtung` like rechteckSchreiben: in one replacement of the file, every
+// other entry as it was. On failure returns false with a German reason
+// naming the file in `fehler`.
+bool panoramaSchreiben(const QString& pfad, Richtung richtung, const Panoramablick& blick,
+                       QString* fehler = nullptr);
+
 } // namespace frames
