@@ -74,7 +74,7 @@ DESKTOP=$XDG_DATA_HOME/applications/de.sichtwerk.Sichtwerk.desktop
 ausgabe=$(desktop-file-validate "$DESKTOP" 2>&1) || fehler "desktop-file-validate: $ausgabe"
 [ -z "$ausgabe" ] || fehler "desktop-file-validate meldet: $ausgabe"
 grep -qx 'Categories=Graphics;.*' "$DESKTOP" || fehler "Kategorie Graphics fehlt"
-grep -qx 'MimeType=image/bmp;image/jpeg;image/gif;' "$DESKTOP" || fehler "MIME-Typen fehlen"
+grep -qx 'MimeType=image/bmp;image/jpeg;image/gif;image/png;image/tiff;image/webp;' "$DESKTOP" || fehler "MIME-Typen fehlen"
 grep -qx 'Icon=de.sichtwerk.Sichtwerk' "$DESKTOP" || fehler "Symbol fehlt im Menüeintrag"
 exec_zeile=$(sed -n 's/^Exec=//p' "$DESKTOP")
 eval "set -- $exec_zeile"
