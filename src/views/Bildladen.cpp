@@ -76,8 +76,10 @@ bool bmpVollstaendig(QByteArrayView d)
         return true;
     if (breite <= 0 || hoehe == 0 || bits == 0)
         return true; // Qt refuses these itself
+    // Width and depth come straight from the header: a row of 2^31 pixels
+    // at 65535 bits times 2^31 rows overflows 64 bits, so divide instead.
     const qint64 zeile = (breite * bits + 31) / 32 * 4;
-    return n >= datenAnfang + zeile * qAbs(hoehe);
+    return n >= datenAnfang && qAbs(hoehe) <= (n - datenAnfang) / zeile;
 }
 
 // Only the first picture of a GIF is shown; its data must be there up to

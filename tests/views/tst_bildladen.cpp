@@ -153,6 +153,12 @@ private slots:
         // A thumbnail in an APP1 segment carries an end marker of its own.
         const QByteArray vorschaubild =
             QByteArray(jpeg).insert(2, "\xFF\xE1\x00\x08\xFF\xD8\xFF\xD9\0\0", 10);
+        // Row length times height exceeds 64 bits.
+        QByteArray bmpKopf("BM\0\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0"
+                           "\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F\x01\0\xFF\xFF",
+                           30);
+        QTest::newRow("BMP behauptet 2³¹ × 2³¹ zu 65535 Bit")
+            << "breit.bmp" << bmpKopf.append(24, '\0') << unvollstaendig;
         QTest::newRow("JPEG mit Vorschaubild halb")
             << "exif.jpg" << vorschaubild.left(vorschaubild.size() / 2) << unvollstaendig;
         QTest::newRow("JPEG ohne Endmarke") << "ende.jpg" << jpeg.chopped(2) << unvollstaendig;
