@@ -124,17 +124,17 @@ private slots:
     void holConfig()
     {
         // German notation, fractions rounded half to even; a bad or too large
-        // value and a missing section read as 0.
+        // value and a missing section read as 0; the largest 16-bit value is kept.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QTemporaryDir dir;
         schreibeDatei(dir.filePath(u"config.ini"_qs),
                       "[Links]\r\nTop=150,5\r\nLeft=151,5\r\nWidth=150,6\r\nHeight=abc\r\n"
-                      "[Rechts]\r\nTop=32768\r\nLeft=-32768\r\nWidth=12px\r\nHeight= 7 \r\n");
+                      "[Rechts]\r\nTop=32768\r\nLeft=-32768\r\nWidth=12px\r\nHeight= 32767 \r\n");
         schreibeDatei(dir.filePath(u"zwei.ini"_qs), "[Zur\xFC"
                                                     "ck]\r\nTop=1\r\nLeft=2\r\nWidth=3\r\n");
         Form1 form(dir.path(), QUrl());
         QCOMPARE(form.rechteck(Richtung::Links), (FrameRechteck{150, 152, 151, 0}));
-        QCOMPARE(form.rechteck(Richtung::Rechts), (FrameRechteck{0, -32768, 0, 7}));
+        QCOMPARE(form.rechteck(Richtung::Rechts), (FrameRechteck{0, -32768, 0, 32767}));
         QCOMPARE(form.rechteck(Richtung::Vorwaerts), FrameRechteck{});
         QCOMPARE(form.rechteck(Richtung::Zurueck), FrameRechteck{});
 
