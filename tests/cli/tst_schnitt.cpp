@@ -743,6 +743,8 @@ private slots:
         QTest::newRow("Manifest ohne Ordner")
             << mit("prog/config.ini", {"--manifest", "weg/m.csv", "b"})
             << "Der Ordner für das Manifest 'weg/m.csv' existiert nicht";
+        QTest::newRow("Manifest ist Ordner") << mit("prog/config.ini", {"--manifest", "b", "b"})
+                                             << "Das Manifest 'b' wäre ein Ordner";
         QTest::newRow("Config fehlt")
             << mit("weg.ini", {"b"}) << "Die Konfigurationsdatei 'weg.ini' existiert nicht";
         QTest::newRow("Config unlesbar")
