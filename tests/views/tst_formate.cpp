@@ -19,6 +19,8 @@
 
 #include <cmath>
 
+#include <zlib.h>
+
 using namespace schnitt;
 
 namespace {
@@ -173,6 +175,37 @@ private slots:
         QCOMPARE(bildLaden(pfad).icc, soll);
         // A JPEG part comes from libjpeg itself, the rest from Qt's readers.
         QCOMPARE(bereichLaden(pfad, QRect(16, 16, 20, 20)).icc, soll);
+    }
+
+    void farbprofilVerworfen_data()
+    {
+        QTest::addColumn<QByteArray>("gepackt");
+        // Inflated, 17 MB of zeros exceed the largest profile we take.
+        const QByteArray riesig = qCompress(QByteArray(17 * 1024 * 1024, '\0'), 9).mid(4);
+        QTest::newRow("größer als 16 MB") << riesig;
+        const QByteArray profil = qCompress(daten("profil.icc"), 9).mid(4);
+        QTest::newRow("Datenstrom abgeschnitten") << profil.left(profil.size() / 2);
+    }
+    void farbprofilVerworfen()
+    {
+        // The picture is still read; only the profile is dropped.
+        QFETCH(QByteArray, gepackt);
+        const QByteArray inhalt = QByteArray("sRGB\0\0", 6) + gepackt;
+        auto be32 = [](quint32 v) {
+            const char b[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+            return QByteArray(b, 4);
+        };
+        QByteArray chunk = "iCCP" + inhalt;
+        chunk = be32(quint32(inhalt.size())) + chunk +
+                be32(quint32(crc32(0, reinterpret_cast<const Bytef*>(chunk.constData()),
+                                   uInt(chunk.size()))));
+        const QByteArray png = daten("rgb.png").insert(8 + 25, chunk); // behind IHDR
+        const QString pfad = ablegen(u"profil.png"_qs, png);
+        QCOMPARE(farbprofilLesen(png), QByteArray());
+        const GeladenesBild b = bildLaden(pfad);
+        QVERIFY2(b.ok(), qPrintable(b.fehler));
+        QCOMPARE(b.icc, QByteArray());
+        QCOMPARE(b.bild.size(), QImage::fromData(daten("rgb.png")).size());
     }
 
     void kodieren_data()
