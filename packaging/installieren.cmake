@@ -79,7 +79,7 @@ list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${ziel}${starter}")
 list(APPEND eintraege "verweis\t${ordner}/sichtwerk-schnitt\t${starter}")
 
 # The menu entry starts the program in its folder. Exec is quoted as the
-# desktop entry specification asks: \ " ` $ escaped inside the quotes, every
+# freedesktop.org rules for desktop entries ask: \ " ` $ escaped inside the quotes, every
 # backslash doubled once more for the string, % doubled.
 set(programm "${ordner}/Sichtwerk")
 string(REPLACE "\\" "\\\\" exec "${programm}")
