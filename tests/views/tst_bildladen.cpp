@@ -44,6 +44,9 @@ private slots:
         QTest::newRow("JPEG") << "foto.jpg" << jpeg;
         QTest::newRow("GIF mit 300 Bildern") << "viele.gif" << testbilder::testdatei("viele.gif");
         QTest::newRow("BMP mit RLE8") << "rle.bmp" << testbilder::testdatei("rle.bmp");
+        // Far smaller than its rows unpacked: no mistake for a cut-off file.
+        QTest::newRow("BMP mit RLE8, stark gepackt")
+            << "gepackt.bmp" << testbilder::testdatei("rle-gepackt.bmp");
         QTest::newRow("JPEG mit Neustartmarken")
             << "neustart.jpg" << testbilder::testdatei("neustart.jpg");
         QTest::newRow("JPEG unter BMP-Namen") << "falsch.bmp" << jpeg;

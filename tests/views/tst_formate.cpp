@@ -208,6 +208,107 @@ private slots:
         QCOMPARE(b.bild.size(), QImage::fromData(daten("rgb.png")).size());
     }
 
+    void farbprofilBehaelter_data()
+    {
+        // Containers cut down to the bytes the profile reader walks: every
+        // edge of a length check, every way a part can be missing or doubled.
+        QTest::addColumn<QByteArray>("datei");
+        QTest::addColumn<QByteArray>("soll");
+        const QByteArray p = "profil-bytes";
+        auto be = [](quint32 v, int n) {
+            QByteArray b;
+            for (int i = n - 1; i >= 0; --i)
+                b += char(v >> (8 * i));
+            return b;
+        };
+        auto le = [](quint32 v, int n) {
+            QByteArray b;
+            for (int i = 0; i < n; ++i)
+                b += char(v >> (8 * i));
+            return b;
+        };
+        auto zeile = [](const char* name, const QByteArray& datei, const QByteArray& soll) {
+            QTest::newRow(name) << datei << soll;
+        };
+
+        const QByteArray png("\x89PNG\r\n\x1a\n");
+        auto chunk = [&](const char* typ, const QByteArray& inhalt, bool crc = true) {
+            return be(quint32(inhalt.size()), 4) + typ + inhalt + (crc ? be(0, 4) : QByteArray());
+        };
+        const QByteArray gepackt = qCompress(p).mid(4);
+        const QByteArray name("a\0\0", 3);
+        const QByteArray iccp = chunk("iCCP", name + gepackt);
+        zeile("PNG hinter tEXt", png + chunk("tEXt", "k\0v") + iccp, p);
+        zeile("PNG bis zum Dateiende", png + chunk("iCCP", name + gepackt, false), p);
+        zeile("PNG Chunk länger als die Datei", (png + iccp).chopped(5), {});
+        zeile("PNG ohne Namen", png + chunk("iCCP", QByteArray("\0\0", 2) + gepackt), {});
+        zeile("PNG Kompression 1", png + chunk("iCCP", QByteArray("a\0\1", 3) + gepackt), {});
+        zeile("PNG Name bis zum Ende", png + chunk("iCCP", QByteArray("a\0", 2)), {});
+        zeile("PNG hinter IDAT", png + chunk("IDAT", "x") + iccp, {});
+        zeile("PNG hinter IEND", png + chunk("IEND", {}) + iccp, {});
+
+        auto segment = [&](char marke, const QByteArray& inhalt) {
+            return "\xFF" + QByteArray(1, marke) + be(quint32(inhalt.size() + 2), 2) + inhalt;
+        };
+        auto teil = [&](int nummer, int anzahl, const QByteArray& stueck) {
+            return segment('\xE2',
+                           QByteArray("ICC_PROFILE\0", 12) + char(nummer) + char(anzahl) + stueck);
+        };
+        const QByteArray soi("\xFF\xD8");
+        const QByteArray eins = teil(1, 2, p.left(5)), zwei = teil(2, 2, p.mid(5));
+        zeile("JPEG zwei Teile vertauscht", soi + zwei + segment('\xE1', "Exif") + eins, p);
+        zeile("JPEG Füllbytes und Einzelmarken",
+              soi + "\xFF\xFF\xFF\x01\xFF\xD0" + teil(1, 1, p) + "\xFF\xD9", p);
+        zeile("JPEG leeres Segment davor", soi + "\xFF\xE0" + be(2, 2) + teil(1, 1, p), p);
+        zeile("JPEG ein Byte Profil", soi + teil(1, 1, "x"), "x");
+        zeile("JPEG Segment länger als die Datei", soi + teil(1, 1, p).chopped(1), {});
+        zeile("JPEG Teil fehlt", soi + eins, {});
+        zeile("JPEG Teil doppelt", soi + eins + eins + zwei, {});
+        zeile("JPEG Teil 0", soi + teil(0, 1, p), {});
+        zeile("JPEG Teil 3 von 2", soi + eins + teil(3, 2, p), {});
+        zeile("JPEG Anzahl wechselt", soi + eins + teil(2, 3, p), {});
+        zeile("JPEG hinter SOS", soi + segment('\xDA', "x") + teil(1, 1, p), {});
+        zeile("JPEG Länge 1", soi + "\xFF\xE2\0\1" + teil(1, 1, p), {});
+
+        // One entry before the profile's, which is BYTE (1) or UNDEFINED (7).
+        auto tiff = [&](bool intel, quint32 typ, const QByteArray& profil, int kuerzen = 0) {
+            auto z = [&](quint32 v, int n) { return intel ? le(v, n) : be(v, n); };
+            const bool innen = profil.size() <= 4;
+            QByteArray d = QByteArray(intel ? "II" : "MM") + z(42, 2) + z(8, 4) + z(2, 2) +
+                           z(256, 2) + z(3, 2) + z(1, 4) + z(7, 4) + z(34675, 2) + z(typ, 2) +
+                           z(quint32(profil.size()), 4);
+            d += innen ? profil.leftJustified(4, '\0') : z(8 + 2 + 24 + 4, 4);
+            d += z(0, 4);
+            if (!innen)
+                d += profil;
+            return d.chopped(kuerzen);
+        };
+        zeile("TIFF Intel", tiff(true, 7, p), p);
+        zeile("TIFF Motorola BYTE", tiff(false, 1, p), p);
+        zeile("TIFF vier Bytes im Eintrag", tiff(true, 7, "vier"), "vier");
+        zeile("TIFF fünf Bytes dahinter", tiff(false, 7, "fuenf"), "fuenf");
+        zeile("TIFF Typ SHORT", tiff(true, 3, p), {});
+        zeile("TIFF Profil länger als die Datei", tiff(true, 7, p, 1), {});
+        zeile("TIFF Verzeichnis abgeschnitten", tiff(false, 7, p).left(8 + 2 + 12 + 11), {});
+
+        auto riff = [&](const char* typ, const QByteArray& inhalt) {
+            return QByteArray(typ) + le(quint32(inhalt.size()), 4) + inhalt +
+                   QByteArray(inhalt.size() % 2, '\0');
+        };
+        const QByteArray webp = "RIFF" + le(0, 4) + "WEBP";
+        zeile("WebP hinter ungeradem Chunk", webp + riff("VP8X", "abc") + riff("ICCP", p), p);
+        zeile("WebP bis zum Dateiende", webp + riff("ICCP", p), p);
+        zeile("WebP Chunk länger als die Datei", (webp + riff("ICCP", p)).chopped(1), {});
+    }
+    void farbprofilBehaelter()
+    {
+        QFETCH(QByteArray, datei);
+        QFETCH(QByteArray, soll);
+        const QByteArray ist = farbprofilLesen(datei);
+        QCOMPARE(ist, soll);
+        QCOMPARE(ist.isEmpty(), soll.isEmpty());
+    }
+
     void kodieren_data()
     {
         QTest::addColumn<int>("format");

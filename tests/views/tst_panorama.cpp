@@ -240,6 +240,11 @@ private slots:
             QVERIFY(Karte(Pano, b).isNull() && benoetigterBereich(Pano, b).isNull() &&
                     schnitt::panorama::umriss(Pano, b).isEmpty() && !enthaelt(Pano, b, {360, 180}));
         QVERIFY(Karte(QSize(0, 360), {90, 0, 0, 16, 9}).isNull() && Karte().mitGier(90).isNull());
+        // The largest side whose fixed-point columns still fit, and one more.
+        const int groesste = std::numeric_limits<qint32>::max() >> (Karte::Bruchbits + 1);
+        QVERIFY(!Karte(QSize(groesste, groesste), {90, 0, 0, 2, 2}).isNull());
+        QVERIFY(Karte(QSize(groesste + 1, groesste), {90, 0, 0, 2, 2}).isNull());
+        QVERIFY(Karte(QSize(groesste, groesste + 1), {90, 0, 0, 2, 2}).isNull());
         QVERIFY(zweiZuEins(Pano) && !zweiZuEins({721, 360}) && !zweiZuEins({0, 0}));
         const QImage pano = testbilder::fotoaehnlich(720, 360, 1);
         QVERIFY(abbilden(pano, {}, Pano, Karte(QSize(722, 361), {90, 0, 0, 16, 9})).isNull());
