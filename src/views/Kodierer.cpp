@@ -2,6 +2,7 @@
 
 #include "Ausschnitt.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,22 @@ struct Zeilen
         vierByte = bild.format() == QImage::Format_RGB32;
     }
     const uchar* zeile(int y) const { return bild.constScanLine(y); }
+
+    // Row y as R, G, B into `ziel`, which holds 3 × width bytes. The walk
+    // ends on the row's last pixel by pointer, so it cannot run past it.
+    void alsRgb(int y, uchar* ziel) const
+    {
+        const uchar* q = zeile(y);
+        if (!vierByte) {
+            std::memcpy(ziel, q, size_t(bild.width()) * 3);
+            return;
+        }
+        for (const uchar* ende = q + 4 * qsizetype(bild.width()); q != ende; q += 4, ziel += 3) {
+            ziel[0] = q[2];
+            ziel[1] = q[1];
+            ziel[2] = q[0];
+        }
+    }
 };
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "RGB32 rows are read as B, G, R, X");
@@ -97,20 +114,11 @@ QByteArray alsPng(const Zeilen& z, const QByteArray& icc)
     std::vector<uchar> oben(static_cast<size_t>(zeilenLaenge), 0);
     std::vector<uchar> hier(static_cast<size_t>(zeilenLaenge));
     for (int y = 0; y < hoehe; ++y) {
-        const uchar* q = z.zeile(y);
-        if (z.vierByte) {
-            for (int x = 0; x < breite; ++x) {
-                hier[3 * x] = q[4 * x + 2];
-                hier[3 * x + 1] = q[4 * x + 1];
-                hier[3 * x + 2] = q[4 * x];
-            }
-        } else {
-            std::memcpy(hier.data(), q, hier.size());
-        }
+        z.alsRgb(y, hier.data());
         auto* ziel = reinterpret_cast<uchar*>(roh.data()) + y * (zeilenLaenge + 1);
         ziel[0] = 2;
-        for (qsizetype i = 0; i < zeilenLaenge; ++i)
-            ziel[1 + i] = uchar(hier[i] - oben[i]);
+        std::transform(hier.cbegin(), hier.cend(), oben.cbegin(), ziel + 1,
+                       [](uchar hierWert, uchar obenWert) { return uchar(hierWert - obenWert); });
         oben.swap(hier);
     }
     const QByteArray bilddaten = zlibPacken(roh, PngStufe);
@@ -308,16 +316,7 @@ QByteArray alsTiff(const Zeilen& z, const QByteArray& icc)
         ok = TIFFSetField(tif, TIFFTAG_ICCPROFILE, uint32_t(icc.size()), icc.constData());
     std::vector<uchar> zeile(size_t(breite) * 3);
     for (int y = 0; ok && y < hoehe; ++y) {
-        const uchar* q = z.zeile(y);
-        if (z.vierByte) {
-            for (int x = 0; x < breite; ++x) {
-                zeile[3 * x] = q[4 * x + 2];
-                zeile[3 * x + 1] = q[4 * x + 1];
-                zeile[3 * x + 2] = q[4 * x];
-            }
-        } else {
-            std::memcpy(zeile.data(), q, zeile.size());
-        }
+        z.alsRgb(y, zeile.data());
         ok = TIFFWriteScanline(tif, zeile.data(), uint32_t(y), 0) == 1;
     }
     ok = ok && TIFFWriteDirectory(tif);

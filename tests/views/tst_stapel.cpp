@@ -76,11 +76,11 @@ private slots:
         const QImage gross = testbilder::fotoaehnlich(640, 480, 1);
         const QImage klein = testbilder::fotoaehnlich(300, 220, 2);
         // Three of one stem: the first by name, the large BMP that takes
-        // longest, is cut; the two after it are refused, their views not
-        // written over its views.
-        quelle("a.jpg", testbilder::kodieren(gross, "JPEG", 90));
-        quelle("a.bmp", testbilder::kodieren(testbilder::fotoaehnlich(1600, 1200, 9), "BMP"));
-        quelle("a.gif", testbilder::testdatei("szene.gif"));
+        // longest and is the batch's very first picture, is cut; the two
+        // after it are refused, their views not written over its views.
+        quelle("A.jpg", testbilder::kodieren(gross, "JPEG", 90));
+        quelle("A.bmp", testbilder::kodieren(testbilder::fotoaehnlich(1600, 1200, 9), "BMP"));
+        quelle("A.gif", testbilder::testdatei("szene.gif"));
         quelle("G.BMP", testbilder::kodieren(klein, "BMP"));
         quelle("b.jpg",
                testbilder::kodieren(testbilder::fotoaehnlich(333, 257, 3), "JPEG", 85, true));
@@ -105,13 +105,14 @@ private slots:
         Lauf soll{{}, QStringLiteral("g.bmp"), {}, {}}, ist = soll;
         quelle("weg.bmp", testbilder::kodieren(klein, "BMP"));
         const QStringList namen = bilderFuerStapel(m_quellen);
+        QCOMPARE(namen.first(), u"A.bmp"_qs);
         // Deleted between the listing and the cut.
         QVERIFY(QFile::remove(QDir(m_quellen).filePath("weg.bmp")));
         for (const QString& name : namen) {
-            if (name == u"a.jpg" || name == u"a.gif")
+            if (name == u"A.jpg" || name == u"A.gif")
                 soll.protokoll << u"Error: "_qs + name +
                                       u" nicht ausgeschnitten: seine Ansichten hießen wie die "
-                                      u"von a.bmp"_qs;
+                                      u"von A.bmp"_qs;
             else
                 soll.protokoll +=
                     bildAusschneiden(m_quellen, name, schnitte, programmA, soll.letztedatei).zeilen;
