@@ -537,6 +537,7 @@ private slots:
     void verlustfreiBeschaedigt()
     {
         const QByteArray jpeg = daten("icc.jpg");
+        const QRect ecke(0, 0, 16, 16);
         QString fehler;
         QVERIFY(verlustfreiSchneiden(jpeg.chopped(300), {QRect(0, 0, 16, 16)}, &fehler).isEmpty());
         QCOMPARE(fehler, meldung::GrundUnvollstaendig.toString());
@@ -554,6 +555,17 @@ private slots:
             verlustfreiSchneiden(verdorben, {QRect(0, 0, 16, 16)}, &fehler);
         QCOMPARE(oben, verlustfreiSchneiden(jpeg, {QRect(0, 0, 16, 16)}, &fehler));
         QCOMPARE(oben.size(), 1);
+        // Whole as far as the end marker goes, yet no usable header.
+        fehler.clear();
+        QVERIFY(verlustfreiSchneiden(jpeg.left(20) + "\xFF\xD9", {ecke}, &fehler).isEmpty());
+        QCOMPARE(fehler, meldung::GrundBeschaedigt.toString());
+        // One scan per component, the last one left out: its blocks would stay empty.
+        const QByteArray einzeln = daten("einzelscans.jpg");
+        fehler.clear();
+        QVERIFY(verlustfreiSchneiden(einzeln.left(einzeln.lastIndexOf("\xFF\xDA")) + "\xFF\xD9",
+                                     {ecke}, &fehler)
+                    .isEmpty());
+        QCOMPARE(fehler, meldung::GrundBeschaedigt.toString());
     }
 
     void verlustfreiSpeichergrenze_data()
