@@ -419,25 +419,44 @@ private slots:
         QCOMPARE(testbilder::inhalt(ausgabe()), QStringList{u"b_L.bmp"_qs});
     }
 
-    void uebergabeWartetAufDenStapel()
+    void endeWartetAufDenStapel_data()
     {
-        // An armed update hand-over that falls due during a batch waits for its end.
+        QTest::addColumn<bool>("schliessen"); // else an update hand-over falls due
+        QTest::newRow("Update-Übergabe") << false;
+        QTest::newRow("Fenster geschlossen") << true;
+    }
+    void endeWartetAufDenStapel()
+    {
+        // The program ends once, after the batch: a hand-over lets it finish,
+        // a closed window lets only the pictures in work finish.
+        QFETCH(bool, schliessen);
         for (int i = 0; i < 12; ++i)
             bild(QStringLiteral("s%1.bmp").arg(i, 2, 10, QChar(u'0')), 1140, 855);
         Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
         form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
         check(form, 1)->setChecked(true);
         int beendet = 0;
         bool waehrendDesStapels = false;
         form.setzeBeenden([&] {
             ++beendet;
-            waehrendDesStapels = !protokollZeilen(form).contains(u"Fertig!"_qs);
+            const QStringList zeilen = protokollZeilen(form);
+            waehrendDesStapels =
+                !zeilen.contains(u"Fertig!"_qs) && zeilen.filter(u"Abgebrochen nach "_qs).isEmpty();
         });
-        form.form3()->findChild<QTimer*>(u"Timer1"_qs)->start(1);
+        if (schliessen)
+            QTimer::singleShot(0, &form, &QWidget::close);
+        else
+            form.form3()->findChild<QTimer*>(u"Timer1"_qs)->start(1);
         form.Command6_Click();
         QTRY_COMPARE(beendet, 1);
         QVERIFY(!waehrendDesStapels);
-        QCOMPARE(protokollZeilen(form).filter(u"Bild LINKS erstellt"_qs).size(), 12);
+        const qsizetype erstellt = protokollZeilen(form).filter(u"Bild LINKS erstellt"_qs).size();
+        QCOMPARE(testbilder::inhalt(ausgabe()).size(), erstellt);
+        QVERIFY2(schliessen ? erstellt < 12 : erstellt == 12,
+                 qPrintable(QString::number(erstellt)));
+        QTest::qWait(50);
+        QCOMPARE(beendet, 1);
     }
 };
 
