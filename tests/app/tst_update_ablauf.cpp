@@ -397,6 +397,13 @@ private slots:
         QVERIFY(!update::manifestPruefen(text.first(text.lastIndexOf("Signatur: ")), oeffentlich,
                                          &grund));
         QCOMPARE(grund, u"Updatefehler: Signaturdatei fehlerhaft in Zeile 5"_qs);
+        // A version that names no file is a manifest; one without a version is not.
+        const auto leer = update::manifestPruefen(
+            update::manifestSchreiben({u"2,000"_qs, {}}, geheim), oeffentlich, &grund);
+        QVERIFY2(leer && leer->dateien.isEmpty(), qPrintable(grund));
+        QVERIFY(!update::manifestPruefen(update::manifestSchreiben({u" "_qs, {}}, geheim),
+                                         oeffentlich, &grund));
+        QCOMPARE(grund, u"Updatefehler: Signaturdatei fehlerhaft in Zeile 3"_qs);
     }
 
     void abgelehnt_data()
