@@ -195,6 +195,14 @@ private slots:
             QVERIFY(bild.contains(p) && (!innen.contains(p) || bei(soll, p)));
         for (const QPointF& p : soll)
             QVERIFY(!innen.contains(p) || bei(alle, p));
+        // Where the border crosses the seam it is a great circle, not the
+        // chord between two samples: just above and below, in and out.
+        const QPointF d(0, 1e-3);
+        for (const QPointF& p : alle)
+            if ((p.x() == 0 || p.x() == bild.width()) && p.y() > d.y() &&
+                p.y() < bild.height() - d.y() && !bei(soll, p))
+                QVERIFY2(enthaelt(quelle, blick, p - d) != enthaelt(quelle, blick, p + d),
+                         qPrintable(QStringLiteral("%1, %2").arg(p.x()).arg(p.y())));
 
         // Inside: view pixels a few from the border; outside: rays beyond it.
         for (double i : {-0.3 * w, 0.1 * w, 0.5 * w + 0.3, 0.9 * w, 1.3 * w})
