@@ -252,7 +252,7 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
         bericht.mitPruefsumme = plan.pruefsummen;
         bool ok = false;
         if (s.panorama) {
-            if (orientierung != 1 && aufrechtBild.isNull())
+            if (orientierung == 1 && aufrechtBild.isNull())
                 aufrechtBild = aufrichten(geladen.bild, orientierung);
             const QImage ansicht =
                 orientierung != 1

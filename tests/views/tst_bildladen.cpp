@@ -167,6 +167,12 @@ private slots:
         QTest::newRow("JPEG ohne Endmarke") << "ende.jpg" << jpeg.chopped(2) << unvollstaendig;
         QTest::newRow("BMP halb") << "halb.bmp" << bmp.left(bmp.size() / 2) << unvollstaendig;
         QTest::newRow("GIF halb") << "halb.gif" << gif.left(gif.size() / 2) << unvollstaendig;
+        QTest::newRow("GIF nur die Kennung")
+            << "kennung.gif" << QByteArray("GIF89a") << unvollstaendig;
+        const qsizetype sos = jpeg.indexOf("\xFF\xDA");
+        QTest::newRow("JPEG endet ein Byte nach dem Scankopf")
+            << "scan.jpg" << jpeg.left(sos + 3 + (uchar(jpeg[sos + 2]) << 8 | uchar(jpeg[sos + 3])))
+            << unvollstaendig;
         QTest::newRow("GIF im Bildkopf abgeschnitten")
             << "kopf.gif" << gif.left(gif.indexOf(QByteArray("\x2C\0\0\0\0", 5)) + 5)
             << unvollstaendig;

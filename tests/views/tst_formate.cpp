@@ -95,16 +95,25 @@ private slots:
         QTest::addColumn<QString>("datei");
         QTest::addColumn<QString>("zwilling");
         // PNG in every layout, TIFF with every compression, WebP both ways.
-        const char* paare[][2] = {
-            {"rgb.png", "quelle.bmp"},      {"zeilensprung.png", "quelle.bmp"},
-            {"palette.png", "palette.bmp"}, {"palette-alpha.png", "palette-alpha.bmp"},
-            {"grau.png", "grau.bmp"},       {"rgb16.png", "rgb16.bmp"},
-            {"grau16.png", "grau16.bmp"},   {"alpha.png", "alpha.bmp"},
-            {"alpha16.png", "alpha.bmp"},   {"ohne.tif", "quelle.bmp"},
-            {"lzw.tif", "quelle.bmp"},      {"deflate.tif", "quelle.bmp"},
-            {"kacheln.tif", "quelle.bmp"},  {"jpeg.tif", "jpeg-tif.bmp"},
-            {"rgb16.tif", "rgb16.bmp"},     {"verlustfrei.webp", "quelle.bmp"},
-            {"alpha.webp", "alpha.bmp"},    {"verlustbehaftet.webp", "verlustbehaftet.bmp"}};
+        const char* paare[][2] = {{"rgb.png", "quelle.bmp"},
+                                  {"zeilensprung.png", "quelle.bmp"},
+                                  {"palette.png", "palette.bmp"},
+                                  {"palette-alpha.png", "palette-alpha.bmp"},
+                                  {"grau.png", "grau.bmp"},
+                                  {"rgb16.png", "rgb16.bmp"},
+                                  {"grau16.png", "grau16.bmp"},
+                                  {"alpha.png", "alpha.bmp"},
+                                  {"alpha16.png", "alpha.bmp"},
+                                  {"ohne.tif", "quelle.bmp"},
+                                  {"lzw.tif", "quelle.bmp"},
+                                  {"deflate.tif", "quelle.bmp"},
+                                  {"kacheln.tif", "quelle.bmp"},
+                                  {"jpeg.tif", "jpeg-tif.bmp"},
+                                  {"rgb16.tif", "rgb16.bmp"},
+                                  {"motorola.tif", "quelle.bmp"},
+                                  {"verlustfrei.webp", "quelle.bmp"},
+                                  {"alpha.webp", "alpha.bmp"},
+                                  {"verlustbehaftet.webp", "verlustbehaftet.bmp"}};
         for (const auto& [datei, zwilling] : paare)
             QTest::newRow(datei) << QString(datei) << QString(zwilling);
     }
@@ -506,6 +515,8 @@ private slots:
             << daten("riesig.png") << meldung::GrundZuGross.arg(u"60000", u"60000", u"1024");
         QTest::newRow("TIFF mit JPEG halb") << daten("halb.tif") << unvollstaendig;
         QTest::newRow("TIFF ohne Verzeichnis") << daten("lzw.tif").left(5000) << unvollstaendig;
+        QTest::newRow("TIFF Motorola ohne Verzeichnis")
+            << daten("motorola.tif").left(5000) << unvollstaendig;
         QTest::newRow("TIFF LZW verdorben") << daten("lzw-kaputt.tif") << beschaedigt;
         QTest::newRow("WebP halb") << daten("halb.webp") << unvollstaendig;
         QTest::newRow("WebP verdorben") << daten("kaputt.webp") << beschaedigt;
