@@ -10,6 +10,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace schnitt {
 
 QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt,
@@ -132,11 +134,12 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
     // A panorama view's "rectangle" is its size; it is not scaled.
     auto berechnen = [&](QSize gespeichert, int orientierung) {
         const QSize bild = aufrecht(gespeichert, orientierung);
-        for (qsizetype i = 0; i < n; ++i) {
-            const FrameRechteck& f = schnitte[i].rechteck;
-            rechtecke[i] = schnitte[i].panorama ? QRect(0, 0, f.width, f.height)
-                                                : wirksamesRechteck(f, plan.vorlage, bild);
-        }
+        std::transform(schnitte.cbegin(), schnitte.cend(), rechtecke.begin(),
+                       [&](const Schnitt& s) {
+                           const FrameRechteck& f = s.rechteck;
+                           return s.panorama ? QRect(0, 0, f.width, f.height)
+                                             : wirksamesRechteck(f, plan.vorlage, bild);
+                       });
     };
     const std::shared_ptr<Kartenvorrat> karten =
         plan.karten ? plan.karten : std::make_shared<Kartenvorrat>();
@@ -148,10 +151,11 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
         berechnen(kopf.groesse, orientierung);
         if (verlustfrei && kopf.jpeg && orientierung == 1) {
             const JpegRaster raster = jpegRasterLesen(kopf.inhalt);
-            for (qsizetype i = 0; i < n; ++i)
-                ohneDekodieren[i] = !schnitte[i].panorama &&
-                                    gueltigerSchnitt(schnitte[i], rechtecke[i]) &&
-                                    verlustfreiSchneidbar(raster, rechtecke[i]);
+            std::transform(schnitte.cbegin(), schnitte.cend(), rechtecke.cbegin(),
+                           ohneDekodieren.begin(), [&](const Schnitt& s, const QRect& r) {
+                               return !s.panorama && gueltigerSchnitt(s, r) &&
+                                      verlustfreiSchneidbar(raster, r);
+                           });
         }
         QRect bereich;
         bool mitPixeln = false, ganz = false;
@@ -252,7 +256,7 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
         bericht.mitPruefsumme = plan.pruefsummen;
         bool ok = false;
         if (s.panorama) {
-            if (orientierung == 1 && aufrechtBild.isNull())
+            if (orientierung != 1 && aufrechtBild.isNull())
                 aufrechtBild = aufrichten(geladen.bild, orientierung);
             const QImage ansicht =
                 orientierung != 1

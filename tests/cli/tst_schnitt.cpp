@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImageReader>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -446,20 +447,39 @@ private slots:
         QCOMPARE(e.fehler, (QStringList{u"Error: schmal.bmp, Links: "_qs + kein,
                                         u"Error: schmal.bmp, Vorwärts: "_qs + kein,
                                         u"Error: schmal.bmp, Zurück: "_qs + kein}));
-        const QImage quelle = QImage(pfad(u"b/rund.jpg"_qs)).convertToFormat(QImage::Format_RGB32);
-        const struct
-        {
-            const char* datei;
-            schnitt::panorama::Blick blick;
-        } soll[] = {{"aus/rund_V.bmp", {90, 0, 0, 64, 48}},
-                    {"aus/rund_L.bmp", {100.5, -90, 20, 50, 40, true}},
-                    {"aus/rund_Z.bmp", {60, 180, 0, 40, 30}}};
-        for (const auto& s : soll) {
-            const schnitt::panorama::Karte k(quelle.size(), s.blick);
-            QCOMPARE(testbilder::ersterUnterschied(
-                         QImage(pfad(QLatin1String(s.datei))),
-                         schnitt::panorama::abbilden(quelle, {}, quelle.size(), k)),
-                     QString());
+        // The same panorama stored on its side, upright by its orientation tag (6).
+        const QByteArray exif("\xFF\xE1\0\x22"
+                              "Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03"
+                              "\0\0\0\x01\0\x06\0\0\0\0\0\0",
+                              36);
+        const QByteArray liegend =
+            kodieren(testbilder::fotoaehnlich(400, 200, 7).transformed(QTransform().rotate(-90)),
+                     "JPEG", 90);
+        testbilder::schreiben(pfad(u"c"_qs), u"rund.jpg"_qs, QByteArray(liegend).insert(2, exif));
+        testbilder::schreiben(pfad(u"prog"_qs), u"pe.ini"_qs,
+                              testbilder::lesen(pfad(u"prog/p.ini"_qs)) +
+                                  "[Vorlage]\r\nAusrichtung=exif\r\n");
+        QCOMPARE(starten({"--config", "prog/pe.ini", "--ausgabe", "aus-c", "c"}).code, 0);
+        for (const char* ordner : {"b", "c"}) {
+            QImageReader leser(pfad(QLatin1String(ordner) + u"/rund.jpg"_qs));
+            leser.setAutoTransform(true);
+            const QImage quelle = leser.read().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(quelle.size(), QSize(400, 200));
+            const struct
+            {
+                const char* datei;
+                schnitt::panorama::Blick blick;
+            } soll[] = {{"rund_V.bmp", {90, 0, 0, 64, 48}},
+                        {"rund_L.bmp", {100.5, -90, 20, 50, 40, true}},
+                        {"rund_Z.bmp", {60, 180, 0, 40, 30}}};
+            for (const auto& s : soll) {
+                const schnitt::panorama::Karte k(quelle.size(), s.blick);
+                QCOMPARE(testbilder::ersterUnterschied(
+                             QImage(pfad((ordner[0] == 'b' ? u"aus/"_qs : u"aus-c/"_qs) +
+                                         QLatin1String(s.datei))),
+                             schnitt::panorama::abbilden(quelle, {}, quelle.size(), k)),
+                         QString());
+            }
         }
         QCOMPARE(QImage(pfad(u"aus/schmal_R.bmp"_qs)).size(), QSize(30, 20));
         const Ergebnis p = starten({"--config", "prog/p.ini", "--pruefen", "b"});
