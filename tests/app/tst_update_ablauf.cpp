@@ -287,66 +287,52 @@ private slots:
 
     void platzieren_data()
     {
-        // Places as "ziel=inhalt" below the program folder P; the staged
-        // files are named by their place. "x/" before makes a folder.
-        QTest::addColumn<QStringList>("vorher");
+        // Every place lies in the program folder P and gets its own name as
+        // content; before it holds a=alt, and c as a folder, f as a file.
         QTest::addColumn<QStringList>("ziele");
-        QTest::addColumn<QString>("grund"); // empty: all placed
-        QTest::newRow("ersetzt und neu")
-            << QStringList{u"P/a=alt"_qs} << QStringList{u"a"_qs, u"neu/tief/b"_qs} << QString();
+        QTest::addColumn<QString>("grund"); // empty: all placed, else P as before
+        QTest::newRow("ersetzt und neu") << QStringList{u"a"_qs, u"neu/tief/b"_qs} << QString();
         QTest::newRow("Ziel ist ein Ordner")
-            << QStringList{u"P/a=alt"_qs, u"P/c/"_qs}
             << QStringList{u"a"_qs, u"d1/d2/b"_qs, u"c"_qs}
             << u"Updatefehler: 'P/c' ist ein Ordner, keine Datei"_qs;
         QTest::newRow("Ordner über einer Datei")
-            << QStringList{u"P/a=alt"_qs, u"P/f=datei"_qs} << QStringList{u"a"_qs, u"f/b"_qs}
+            << QStringList{u"a"_qs, u"f/b"_qs}
             << u"Updatefehler: Ordner für 'P/f/b' konnte nicht angelegt werden"_qs;
         // Longer than a name may be: the folder cannot be made, even by root.
         const QString lang = QString(256, u'o') + u"/b"_qs;
         QTest::newRow("Ordnername zu lang")
-            << QStringList{u"P/a=alt"_qs} << QStringList{u"a"_qs, lang}
+            << QStringList{u"a"_qs, lang}
             << u"Updatefehler: Ordner für 'P/"_qs + lang + u"' konnte nicht angelegt werden"_qs;
     }
     void platzieren()
     {
-        QFETCH(QStringList, vorher);
         QFETCH(QStringList, ziele);
         QFETCH(QString, grund);
         QTemporaryDir wurzel;
-        const QDir w(wurzel.path());
-        for (const QString& eintrag : vorher) {
-            if (eintrag.endsWith(u'/'))
-                QVERIFY(w.mkpath(eintrag));
-            else
-                schreibeDatei(w.filePath(eintrag.section(u'=', 0, 0)),
-                              eintrag.section(u'=', 1).toUtf8());
-        }
-        const QStringList zuvor = baum(w.filePath(u"P"_qs));
-        const std::optional<QString> stufe = update::stufeAnlegen(w.filePath(u"P"_qs));
+        const QString programm = wurzel.filePath(u"P"_qs);
+        schreibeDatei(programm + u"/a"_qs, "alt");
+        schreibeDatei(programm + u"/f"_qs, "datei");
+        QVERIFY(QDir().mkpath(programm + u"/c"_qs));
+        const QStringList zuvor = baum(programm);
+        const std::optional<QString> stufe = update::stufeAnlegen(programm);
         QVERIFY(stufe);
         QList<update::Platzierung> plan;
-        QStringList erwartet = zuvor.filter(QRegularExpression(u"^(?!a=)"_qs));
         for (const QString& ziel : ziele) {
-            const QString quelle = *stufe + u'/' + QString(ziel).replace(u'/', u'_');
-            schreibeDatei(quelle, ziel.toUtf8());
-            plan.append({quelle, w.filePath(u"P/"_qs + ziel)});
-            for (QString teil = ziel; teil.contains(u'/'); teil = QFileInfo(teil).path())
-                erwartet.append(QFileInfo(teil).path());
-            erwartet.append(ziel + u'=' + ziel);
+            plan.append(
+                {*stufe + u'/' + QString(ziel).replace(u'/', u'_'), programm + u'/' + ziel});
+            schreibeDatei(plan.last().quelle, ziel.toUtf8());
         }
         QString fehler;
         QCOMPARE(update::allePlatzieren(plan, *stufe, &fehler), grund.isEmpty());
         update::stufeEntfernen(*stufe);
         if (grund.isEmpty()) {
-            erwartet.removeDuplicates();
-            erwartet.sort();
-            QCOMPARE(baum(w.filePath(u"P"_qs)), erwartet);
+            QCOMPARE(baum(programm), (QStringList{u"a=a"_qs, u"c"_qs, u"f=datei"_qs, u"neu"_qs,
+                                                  u"neu/tief"_qs, u"neu/tief/b=neu/tief/b"_qs}));
             return;
         }
-        const QString programm = QDir::toNativeSeparators(w.filePath(u"P"_qs));
-        QCOMPARE(fehler, QString(grund).replace(u"'P"_qs, u"'"_qs + programm));
-        // As before: the replaced file back, the folders made gone.
-        QCOMPARE(baum(w.filePath(u"P"_qs)), zuvor);
+        QCOMPARE(fehler, grund.replace(u"'P"_qs, u"'"_qs + QDir::toNativeSeparators(programm)));
+        // The replaced file back, the folders made gone.
+        QCOMPARE(baum(programm), zuvor);
     }
 
     void schlichteDateinamen()

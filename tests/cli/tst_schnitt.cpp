@@ -430,13 +430,8 @@ private slots:
     {
         // Three perspective views and a rectangle from one file; the JPEG is
         // decoded only in the band the views reach, the map made once.
-        testbilder::schreiben(pfad(u"prog"_qs), u"p.ini"_qs,
-                              "[Vorw\xE4rts]\r\nBlickwinkel=90\r\nWidth=64\r\nHeight=48\r\n"
-                              "[Links]\r\nBlickwinkel=100,5\r\nNick=20\r\nWidth=50\r\nHeight=40\r\n"
-                              "Interpolation=bikubisch\r\n"
-                              "[Zur\xFC"
-                              "ck]\r\nBlickwinkel=60\r\nWidth=40\r\nHeight=30\r\nTop=99\r\n" +
-                                  formhelfer::konfiguration(u"Rechts"_qs, 10, 20, 30, 20));
+        const QByteArray ini = testbilder::testdatei(u"panorama.ini"_qs);
+        testbilder::schreiben(pfad(u"prog"_qs), u"p.ini"_qs, ini);
         testbilder::schreiben(pfad(u"b"_qs), u"rund.jpg"_qs,
                               kodieren(testbilder::fotoaehnlich(400, 200, 7), "JPEG", 90));
         bild(u"b/schmal.bmp"_qs, 300, 200);
@@ -457,8 +452,7 @@ private slots:
                      "JPEG", 90);
         testbilder::schreiben(pfad(u"c"_qs), u"rund.jpg"_qs, QByteArray(liegend).insert(2, exif));
         testbilder::schreiben(pfad(u"prog"_qs), u"pe.ini"_qs,
-                              testbilder::lesen(pfad(u"prog/p.ini"_qs)) +
-                                  "[Vorlage]\r\nAusrichtung=exif\r\n");
+                              ini + "[Vorlage]\r\nAusrichtung=exif\r\n");
         QCOMPARE(starten({"--config", "prog/pe.ini", "--ausgabe", "aus-c", "c"}).code, 0);
         for (const char* ordner : {"b", "c"}) {
             QImageReader leser(pfad(QLatin1String(ordner) + u"/rund.jpg"_qs));

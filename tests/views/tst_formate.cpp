@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <cmath>
 
@@ -224,17 +225,13 @@ private slots:
         QTest::addColumn<QByteArray>("datei");
         QTest::addColumn<QByteArray>("soll");
         const QByteArray p = "profil-bytes";
-        auto be = [](quint32 v, int n) {
-            QByteArray b;
-            for (int i = n - 1; i >= 0; --i)
-                b += char(v >> (8 * i));
-            return b;
-        };
         auto le = [](quint32 v, int n) {
-            QByteArray b;
-            for (int i = 0; i < n; ++i)
-                b += char(v >> (8 * i));
-            return b;
+            const quint32 l = qToLittleEndian(v);
+            return QByteArray(reinterpret_cast<const char*>(&l), n);
+        };
+        auto be = [](quint32 v, int n) {
+            const quint32 b = qToBigEndian(v);
+            return QByteArray(reinterpret_cast<const char*>(&b) + 4 - n, n);
         };
         auto zeile = [](const char* name, const QByteArray& datei, const QByteArray& soll) {
             QTest::newRow(name) << datei << soll;
@@ -397,6 +394,8 @@ private slots:
         QTest::newRow("4:2:0") << "formate/icc.jpg"
                                << QList<QRect>{{0, 0, 100, 70}, {16, 32, 50, 30}, {48, 16, 52, 54}};
         QTest::newRow("grau") << "formate/grau.jpg" << QList<QRect>{{8, 8, 21, 13}, {96, 64, 4, 6}};
+        // An Adobe segment that libjpeg does not write for YCbCr: carried on.
+        QTest::newRow("Adobe-Marke") << "formate/adobe.jpg" << QList<QRect>{{16, 16, 32, 32}};
         QTest::newRow("EXIF und Neustartmarken")
             << "gedreht.jpg" << QList<QRect>{{16, 16, 64, 48}, {384, 288, 16, 12}};
         // Rows below the lowest region are never read.
