@@ -210,6 +210,10 @@ private slots:
         QVERIFY(bmp == testbilder::lesen(pfad));
         // And both are what Qt itself writes for that view: 24 bits, uncompressed.
         QVERIFY(bmp == testbilder::kodieren(ansicht, "BMP"));
+        // Rows of another layout are never read as B, G, R, X; no view has no width.
+        QVERIFY(ansichtAlsBmp(quelle.convertToFormat(QImage::Format_RGB888), ursprung, rechteck)
+                    .isNull());
+        QVERIFY(ansichtAlsBmp(quelle, ursprung, QRect(0, 0, 0, 5)).isNull());
     }
 };
 
