@@ -510,6 +510,9 @@ private slots:
         QTest::newRow("PNG Prüfsumme") << daten("crc.png") << beschaedigt;
         QTest::newRow("PNG behauptet 60000×60000")
             << daten("riesig.png") << meldung::GrundZuGross.arg(u"60000", u"60000", u"1024");
+        // 640 MB at 8 bits, but held at 16 until rounded: over the limit.
+        QTest::newRow("PNG 16 Bit, doppelt zu groß")
+            << daten("riesig16.png") << meldung::GrundZuGross.arg(u"16000", u"10000", u"1024");
         QTest::newRow("TIFF mit JPEG halb") << daten("halb.tif") << unvollstaendig;
         QTest::newRow("TIFF ohne Verzeichnis") << daten("lzw.tif").left(5000) << unvollstaendig;
         QTest::newRow("TIFF Motorola ohne Verzeichnis")
