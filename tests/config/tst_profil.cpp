@@ -166,6 +166,9 @@ private slots:
             << QByteArray("[Ausgabe]\r\nFormat=gif\r\n")
             << "bmp 90 0 0 | 0x0 0 0 | - | Ausgabeformat 'gif' in 'k.ini' ist unbekannt: erlaubt "
                "sind bmp, png, jpg, tif und webp";
+        QTest::newRow("Qualität 1, Verlustfrei 0")
+            << QByteArray("[Ausgabe]\r\nFormat=jpg\r\nQualitaet=1\r\nVerlustfrei=0\r\n")
+            << "jpg 1 1 0 | 0x0 0 0 | - | Ausgabeformat: JPEG, Qualität 1";
         QTest::newRow("Qualität 101")
             << QByteArray("[Ausgabe]\r\nFormat=jpg\r\nQualitaet=101\r\n")
             << "jpg 90 0 0 | 0x0 0 0 | - | Qualitaet '101' in 'k.ini' liegt nicht zwischen 1 und "
