@@ -105,7 +105,6 @@ private slots:
         Lauf soll{{}, QStringLiteral("g.bmp"), {}, {}}, ist = soll;
         quelle("weg.bmp", testbilder::kodieren(klein, "BMP"));
         const QStringList namen = bilderFuerStapel(m_quellen);
-        QCOMPARE(namen.first(), u"A.bmp"_qs);
         // Deleted between the listing and the cut.
         QVERIFY(QFile::remove(QDir(m_quellen).filePath("weg.bmp")));
         for (const QString& name : namen) {
@@ -211,9 +210,9 @@ private slots:
         // And both are what Qt itself writes for that view: 24 bits, uncompressed.
         QVERIFY(bmp == testbilder::kodieren(ansicht, "BMP"));
         // Rows of another layout are never read as B, G, R, X; no view has no width.
-        QVERIFY(ansichtAlsBmp(quelle.convertToFormat(QImage::Format_RGB888), ursprung, rechteck)
-                    .isNull());
-        QVERIFY(ansichtAlsBmp(quelle, ursprung, QRect(0, 0, 0, 5)).isNull());
+        const QImage rgb888 = quelle.convertToFormat(QImage::Format_RGB888);
+        QVERIFY(ansichtAlsBmp(rgb888, ursprung, rechteck).isNull() &&
+                ansichtAlsBmp(quelle, ursprung, QRect(0, 0, 0, 5)).isNull());
     }
 };
 
