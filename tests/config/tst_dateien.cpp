@@ -42,7 +42,7 @@ private slots:
                                               << "datei"
                                               << "an seiner Stelle steht eine Datei";
         QTest::newRow("Ordner: Datei im Pfad") << "ordner"
-                                               << "datei/unten"
+                                               << "datei/unten/tiefer"
                                                << "ein Teil des Pfads ist kein Ordner";
         QTest::newRow("Ordner: zu lang") << "ordner" << lang << "der Name ist zu lang";
         QTest::newRow("schreiben: Ordner fehlt") << "schreiben"

@@ -52,12 +52,6 @@ private slots:
         const QByteArray datei = "[Links]\r\nTop=5\r\n Blanks =  7 \r\nZitat=\"a b\"\r\n;Alt=1\r\n"
                                  "Leer=\"\"\r\nBlank=   \r\n"
                                  "[Rechts]\nTop=6\n";
-        QString namen;
-        QByteArray lang = "[Namen]\r\n";
-        for (int i = 1; i <= 40; ++i) {
-            lang += "Datei" + QByteArray::number(i) + "=x\r\n";
-            namen += QStringLiteral("Datei%1").arg(i) + QChar(0);
-        }
         auto zeile = [](const char* name, const QByteArray& inhalt, const QString& sektion,
                         const QString& eintrag, const QString& erwartet) {
             QTest::newRow(name) << inhalt << sektion << eintrag << erwartet;
@@ -75,7 +69,11 @@ private slots:
         zeile("Schlüsselliste", "[A]\r\nA=1\r\nB=2\r\n", u"A"_qs, QString(),
               u"A"_qs + QChar(0) + u"B"_qs + QChar(0));
         zeile("Schlüsselliste, Sektion fehlt", datei, u"Zurück"_qs, QString(), {});
-        zeile("zu lange Schlüsselliste", lang, u"Namen"_qs, QString(), namen.left(253));
+        // 254 characters and the list's zero fill the buffer; one more cuts the name.
+        zeile("Schlüsselliste füllt den Puffer", "[A]\r\n" + QByteArray(253, 'k') + "=1",
+              u"A"_qs, QString(), QString(253, u'k') + QChar(0));
+        zeile("Schlüsselliste ein Zeichen zu lang", "[A]\r\n" + QByteArray(254, 'k') + "=1",
+              u"A"_qs, QString(), QString(253, u'k'));
     }
     void lesen()
     {
@@ -96,12 +94,12 @@ private slots:
             schreibeDatei(dir.filePath(u"alt.ini"_qs), "; Kommentar\n[A]\nx = 1\n\n[B]\nr=2");
         QVERIFY(schreiben(pfad, u"B"_qs, u"s"_qs, u"3"_qs));
         QVERIFY(schreiben(pfad, u"a"_qs, u"X"_qs, u"9"_qs));
-        QVERIFY(schreiben(pfad, u"A"_qs, u"neu"_qs, u"5"_qs));
+        QVERIFY(schreiben(pfad, u"A"_qs, u"neu"_qs, u"5\u00A0€"_qs));
         QVERIFY(schreiben(pfad, u"Vorwärts"_qs, u"Top"_qs, u"1"_qs));
         QVERIFY(schreiben(pfad, u"Zurück"_qs, u"Top"_qs, u"2"_qs));
-        // Section names go to disk in Windows-1252: ä as E4, ü as FC.
+        // Names and values go to disk in Windows-1252: ä as E4, ü as FC, € as 80.
         QCOMPARE(testbilder::lesen(pfad),
-                 QByteArray("; Kommentar\n[A]\nx=9\nneu=5\r\n\n[B]\nr=2\r\ns=3\r\n"
+                 QByteArray("; Kommentar\n[A]\nx=9\nneu=5\xA0\x80\r\n\n[B]\nr=2\r\ns=3\r\n"
                             "[Vorw\xE4rts]\r\nTop=1\r\n[Zur\xFC"
                             "ck]\r\nTop=2\r\n"));
         QCOMPARE(profildatei::lesen(pfad, u"Zurück"_qs, u"Top"_qs), u"2"_qs);
