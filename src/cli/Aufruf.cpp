@@ -51,14 +51,14 @@ std::optional<Aufruf> aufrufLesen(const QStringList& argumente, QString* fehler)
             continue;
         }
         const qsizetype gleich = arg.indexOf(u'=');
-        const QString name = gleich < 0 ? arg : arg.left(gleich);
+        const QString name = gleich == -1 ? arg : arg.left(gleich);
         bool erkannt = false;
         for (const auto& o : mitWert) {
             if (name != o.name)
                 continue;
             erkannt = true;
             QString wert;
-            if (gleich >= 0)
+            if (gleich != -1)
                 wert = arg.mid(gleich + 1);
             else if (i + 1 < argumente.size())
                 wert = argumente[++i];
@@ -73,7 +73,7 @@ std::optional<Aufruf> aufrufLesen(const QStringList& argumente, QString* fehler)
             if (name != o.name)
                 continue;
             erkannt = true;
-            if (gleich >= 0)
+            if (gleich != -1)
                 return scheitern(text::WertUnerwartet.arg(name));
             aufruf.*o.schalter = true;
         }

@@ -6,6 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstdio>
@@ -60,14 +63,10 @@ std::optional<schnitt::Stapelbild> listenbild(const QString& angabe)
     const QString pfad = QDir::fromNativeSeparators(angabe);
     // The root with every slash after it ("/", "//server", "C:/"), which
     // the views' path leaves out.
-    qsizetype ab = 0;
-    if (QDir::isAbsolutePath(pfad)) {
-        ab = pfad.indexOf(u'/');
-        while (ab >= 0 && ab < pfad.size() && pfad[ab] == u'/')
-            ++ab;
-        if (ab < 0)
-            ab = pfad.size();
-    }
+    static const QRegularExpression wurzelForm(QStringLiteral("^[^/]*/+"));
+    const qsizetype ab = QDir::isAbsolutePath(pfad)
+                             ? std::max<qsizetype>(wurzelForm.match(pfad).capturedEnd(), 0)
+                             : 0;
     QStringList teile = pfad.mid(ab).split(u'/', Qt::SkipEmptyParts);
     teile.removeAll(QStringLiteral("."));
     // Resolving "a/../b" to "b" by the text would be wrong where "a" is a
@@ -75,7 +74,7 @@ std::optional<schnitt::Stapelbild> listenbild(const QString& angabe)
     if (teile.contains(QStringLiteral("..")))
         return std::nullopt;
     const QString dateiname = teile.join(u'/');
-    const QString wurzel = ab > 0 ? pfad.left(ab) : QStringLiteral(".");
+    const QString wurzel = ab == 0 ? QStringLiteral(".") : pfad.left(ab);
     // The list's own string where it is already clean, so that a long list
     // holds each path once.
     return schnitt::Stapelbild{wurzel, dateiname == angabe ? angabe : dateiname};

@@ -53,18 +53,16 @@ bool Manifest::schreiben(const QString& pfad, QString* grund)
     dateien::Zwischendatei datei(pfad);
     bool ok = datei.oeffnen();
     QByteArray block(Kopfzeile.toByteArray());
-    for (qsizetype i = 0; ok && i <= m_zeilen.size(); ++i) {
-        if (i < m_zeilen.size()) {
-            block += m_zeilen[i];
-            block += '\n';
-        }
+    for (auto zeile = m_zeilen.cbegin(); ok && zeile != m_zeilen.cend(); ++zeile) {
+        block += *zeile;
+        block += '\n';
         // A million views make a file of some 150 MB: written in blocks.
-        if (block.size() >= (1 << 20) || i == m_zeilen.size()) {
+        if (block.size() >= (1 << 20)) {
             ok = datei.schreiben(block);
             block.clear();
         }
     }
-    if (ok && datei.abschliessen())
+    if (ok && datei.schreiben(block) && datei.abschliessen())
         return true;
     *grund = datei.grund();
     return false;

@@ -4,6 +4,7 @@
 // large runs: lists, parts through GNU parallel, reruns and the manifest.
 
 #include "app/Form1.h"
+#include "cli/Ausgabe.h"
 
 #include "Dialoghelfer.h"
 #include "Formhelfer.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
 #include <QProcess>
@@ -142,13 +144,15 @@ private slots:
         bild(u"eins/a.bmp"_qs, 200, 200, "BMP", 6);
         bild(u"zwei/c.bmp"_qs, 200, 200, "BMP", 7);
         bild(u"zwei/x.bmp"_qs, 200, 200, "BMP", 8);
+        bild(u"-d.bmp"_qs, 200, 200, "BMP", 4);
         const QStringList config{"--config", "prog/config.ini", "--richtungen", "R"};
-        Ergebnis e = starten(config + QStringList{"zwei/c.bmp", "eins", "--ausgabe", "flach"});
+        Ergebnis e = starten(
+            config + QStringList{"zwei/c.bmp", "eins", "--ausgabe", "flach", "--", "-d.bmp"});
         QCOMPARE(e.code, 0);
-        QCOMPARE(e.aus.filter(u":"_qs), (QStringList{"c.bmp:", "a.bmp:", "b.jpg:"}));
+        QCOMPARE(e.aus.filter(u":"_qs), (QStringList{"c.bmp:", "a.bmp:", "b.jpg:", "-d.bmp:"}));
         QCOMPARE(e.aus.last(), QString(30, u'='));
         QCOMPARE(testbilder::inhalt(pfad(u"flach"_qs)),
-                 (QStringList{"a_R.bmp", "b_R.bmp", "c_R.bmp"}));
+                 (QStringList{"-d_R.bmp", "a_R.bmp", "b_R.bmp", "c_R.bmp"}));
 
         // Equal names in two subfolders, and the views of an earlier run
         // inside the tree, which must not be cut again.
@@ -156,6 +160,8 @@ private slots:
         bild(u"baum/eins/a.bmp"_qs, 200, 200, "BMP", 10);
         bild(u"baum/eins/tief/a.bmp"_qs, 200, 200, "BMP", 11);
         bild(u"baum/zwei/a.bmp"_qs, 200, 200, "BMP", 12);
+        QVERIFY(
+            QFile::link(pfad(u"baum"_qs), pfad(u"baum/zwei/hoch"_qs))); // never ends if followed
         const QStringList rekursiv = config + QStringList{"--rekursiv", "--ausgabe", "baum/aus"};
         QCOMPARE(starten(rekursiv + QStringList{"baum"}).code, 0);
         e = starten(rekursiv + QStringList{"baum"});
@@ -509,7 +515,7 @@ private slots:
         QTest::addColumn<QStringList>("fehler");
         QTest::addColumn<QStringList>("ansichten"); // in the order of the list
         // '|' separates the entries, some of them empty; "||" is a CR LF in the file.
-        const QByteArray eintraege = "b/x.bmp|||./b//sub/x.bmp|b/weg.bmp|b/sub|b/notiz.txt|"
+        const QByteArray eintraege = "|b/x.bmp|||./b//sub/x.bmp|b/weg.bmp|b/sub|b/notiz.txt|"
                                      "../~/b/x.bmp|./aus/alt_R.bmp|@/abs/z.bmp|b/zwei\nzeilen.bmp";
         const QStringList fehler{
             "b/weg.bmp aus der Liste existiert nicht",
@@ -594,6 +600,7 @@ private slots:
         const Ergebnis einzeln =
             starten(gemeinsam + QStringList{"--ausgabe", "einzeln", "--manifest", "einzeln.csv"});
         QCOMPARE(einzeln.fehler.size(), 2);
+        QVERIFY(testbilder::lesen(pfad(u"einzeln.csv"_qs)).contains(",p/1/b0.bmp,R,"));
 
         QProcess p;
         p.setWorkingDirectory(m_tmp->path());
@@ -630,11 +637,15 @@ private slots:
         bild(u"m/a,\"b\".bmp"_qs, 200, 200);
         bild(u"m/c.bmp"_qs, 200, 200, "BMP", 2);
         const QStringList ansichten{"m/a,\"b\"_L.bmp", "m/a,\"b\"_R.bmp", "m/c_L.bmp", "m/c_R.bmp"};
+        // A direction the frame file spoils fails the run, though it is not cut.
+        testbilder::schreiben(pfad(u"prog"_qs), u"config.ini"_qs,
+                              testbilder::lesen(pfad(u"prog/config.ini"_qs))
+                                  .replace("Height=40", "Height=40\r\nBlickwinkel=500"));
         QCOMPARE(starten({"--config", "prog/config.ini", "--richtungen", "LR", "--ausgabe", "aus",
                           "--liste", "-", "--manifest", "m.csv"},
                          "m/c.bmp\nm/a,\"b\".bmp\n")
                      .code,
-                 0);
+                 1);
         // sha256sum judges the hashes; quoted names sort first ('"' is 0x22).
         QProcess summen;
         summen.setWorkingDirectory(pfad(u"aus"_qs));
@@ -657,19 +668,23 @@ private slots:
         QTest::addColumn<QString>("was");
         QTest::addColumn<QStringList>("geschnitten");
         QTest::newRow("nichts geändert") << "" << QStringList{};
-        QTest::newRow("Bild berührt") << "berühren" << QStringList{"b.bmp"};
+        QTest::newRow("Bild berührt") << "berühren" << QStringList{"u/b.bmp"};
         // As cp -p or rsync -a leave it: new bytes under an old time.
-        QTest::newRow("Bild mit alter Zeit ersetzt") << "ersetzen" << QStringList{"b.bmp"};
+        QTest::newRow("Bild mit alter Zeit ersetzt") << "ersetzen" << QStringList{"u/b.bmp"};
         QTest::newRow("Ansicht fehlt") << "löschen" << QStringList{"c.bmp"};
+        QTest::newRow("Ansicht mit alter Zeit") << "Ansicht alt" << QStringList{"a.bmp"};
+        // A frame made unusable, all views newer still: its error must come again.
+        for (const char* eintrag : {"Width=-90", "Height=0"})
+            QTest::newRow(eintrag) << eintrag << QStringList{"a.bmp", "c.bmp", "u/b.bmp"};
         QTest::newRow("Doppelgänger berührt") << "doppelt" << QStringList{};
         QTest::newRow("Konfiguration berührt")
-            << "config" << QStringList{"a.bmp", "b.bmp", "c.bmp"};
+            << "config" << QStringList{"a.bmp", "c.bmp", "u/b.bmp"};
     }
     void nurNeue()
     {
         QFETCH(QString, was);
         QFETCH(QStringList, geschnitten);
-        const QStringList alle{"a.bmp", "b.bmp", "c.bmp"};
+        const QStringList alle{"a.bmp", "c.bmp", "u/b.bmp"};
         for (const QString& name : alle)
             bild(u"n/"_qs + name, 200, 200);
         // Never cut: its views would replace those of c.bmp, also where
@@ -677,8 +692,8 @@ private slots:
         bild(u"n/c.jpg"_qs, 200, 200, "JPEG");
         const QString doppelt = u"Error: c.jpg nicht ausgeschnitten: seine Ansichten hießen wie "
                                 u"die von c.bmp"_qs;
-        const QStringList argumente{"--config", "prog/config.ini", "--nur-neue", "--ausgabe", "aus",
-                                    "n"};
+        const QStringList argumente{
+            "--config", "prog/config.ini", "--nur-neue", "--rekursiv", "--ausgabe", "aus", "n"};
         QCOMPARE(geschnittene(starten(argumente).aus), alle);
         auto zeitSetzen = [this](const QString& name, qint64 sekunden) {
             QFile f(pfad(name));
@@ -687,10 +702,20 @@ private slots:
                                  QFileDevice::FileModificationTime);
         };
         if (was == u"berühren")
-            QVERIFY(zeitSetzen(u"n/b.bmp"_qs, 1));
+            QVERIFY(zeitSetzen(u"n/u/b.bmp"_qs, 1));
         if (was == u"ersetzen") {
-            bild(u"n/b.bmp"_qs, 200, 200, "BMP", 9);
-            QVERIFY(zeitSetzen(u"n/b.bmp"_qs, -3600));
+            bild(u"n/u/b.bmp"_qs, 200, 200, "BMP", 9);
+            QVERIFY(zeitSetzen(u"n/u/b.bmp"_qs, -3600));
+        }
+        if (was == u"Ansicht alt")
+            QVERIFY(zeitSetzen(u"aus/a_V.bmp"_qs, -3600));
+        if (was.contains(u'=')) {
+            testbilder::schreiben(
+                pfad(u"prog"_qs), u"config.ini"_qs,
+                testbilder::lesen(pfad(u"prog/config.ini"_qs))
+                    .replace(was.startsWith(u'W') ? "Width=90" : "Height=40", was.toUtf8()));
+            for (const QString& ansicht : dateibaum(pfad(u"aus"_qs)).keys())
+                QVERIFY(zeitSetzen(u"aus/"_qs + ansicht, 60));
         }
         if (was == u"löschen")
             QVERIFY(QFile::remove(pfad(u"aus/c_V.bmp"_qs)));
@@ -701,7 +726,11 @@ private slots:
 
         const Ergebnis e = starten(argumente);
         QCOMPARE(e.code, 1);
-        QCOMPARE(e.fehler, QStringList{doppelt});
+        QStringList fehler = e.fehler;
+        const qsizetype rahmen =
+            fehler.removeIf([](const QString& z) { return z.contains(u"Rahmen mit Breite"); });
+        QCOMPARE(rahmen, was.contains(u'=') ? 3 : 0);
+        QCOMPARE(fehler, QStringList{doppelt});
         QCOMPARE(geschnittene(e.aus), geschnitten);
         QStringList uebersprungen;
         for (const QString& name : alle) {
@@ -711,9 +740,10 @@ private slots:
         QCOMPARE(e.aus.filter(u": unverändert"_qs), uebersprungen);
         QCOMPARE(
             e.aus.at(e.aus.size() - 4),
-            QStringLiteral("Bilder: %1 ausgeschnitten, %2 unverändert übersprungen, 1 mit Fehlern")
-                .arg(geschnitten.size())
-                .arg(uebersprungen.size()));
+            QStringLiteral("Bilder: %1 ausgeschnitten, %2 unverändert übersprungen, %3 mit Fehlern")
+                .arg(geschnitten.size() - rahmen)
+                .arg(uebersprungen.size())
+                .arg(1 + rahmen));
     }
 
     void falscherAufruf_data()
@@ -776,6 +806,9 @@ private slots:
             << "Unbekannte Richtung 'X' in --richtungen: erlaubt sind L, R, V und Z" + hilfe;
         QTest::newRow("Ordner unlesbar") << mit("prog/config.ini", {"b", "gesperrt"})
                                          << "Der Ordner 'gesperrt' kann nicht gelesen werden";
+        QTest::newRow("Unterordner unlesbar")
+            << mit("prog/config.ini", {"--rekursiv", "."})
+            << "Der Ordner './gesperrt' kann nicht gelesen werden";
         QTest::newRow("Eingabe fehlt") << mit("prog/config.ini", {"b", "b/weg.jpg"})
                                        << "Die Eingabe 'b/weg.jpg' existiert nicht";
         QTest::newRow("Format unbekannt")
@@ -818,6 +851,42 @@ private slots:
         const Ergebnis hilfe = starten(argumente + QStringList{"-h"});
         QCOMPARE(hilfe.code, 0);
         QVERIFY(hilfe.aus.first().startsWith(u"Aufruf: sichtwerk-schnitt --config DATEI.ini"));
+    }
+
+    // The progress line a terminal shows: drawn at most every 200 ms, wiped for
+    // an error line and drawn again at once, its last state always, wiped at the end.
+    void fortschrittszeile()
+    {
+        std::FILE* aus = std::tmpfile();
+        std::FILE* fehler = std::tmpfile();
+        QElapsedTimer uhr;
+        uhr.start();
+        {
+            cli::Ausgabe ausgabe(aus, fehler, /*fortschritt=*/true);
+            ausgabe.fortschritt(0, 4);
+            ausgabe.zeile(u"a.bmp:"_qs); // standard output is no terminal here
+            ausgabe.fortschritt(1, 4);
+            ausgabe.zeile(u"Error: a.bmp"_qs);
+            for (int fertig = 2; fertig <= 4; ++fertig)
+                ausgabe.fortschritt(fertig, 4);
+        }
+        if (uhr.elapsed() >= 200)
+            QSKIP("Zu langsam, um das Drosseln zu sehen");
+        auto inhalt = [](std::FILE* f) {
+            QFile datei;
+            return datei.open(f, QIODevice::ReadOnly) && datei.seek(0) ? datei.readAll() : "";
+        };
+        QCOMPARE(inhalt(aus), "a.bmp:\nError: a.bmp\n");
+        const QByteArray schirm = inhalt(fehler);
+        QVERIFY(schirm.startsWith("\r0 von 4 Bildern, 0,0 Bilder/s, noch ?\r "));
+        QStringList bild; // what the terminal shows after each carriage return
+        for (const QByteArray& teil : schirm.split('\r')) {
+            const QString text = QString::fromUtf8(teil).section(u',', 0, 0).trimmed();
+            if (!teil.isEmpty())
+                bild << (text.isEmpty() ? u"leer"_qs : text);
+        }
+        QCOMPARE(bild, QStringList({"0 von 4 Bildern", "leer", "Error: a.bmp", "2 von 4 Bildern",
+                                    "4 von 4 Bildern", "leer"}));
     }
 };
 
