@@ -288,14 +288,10 @@ private slots:
         zeile("genau an der Grenze", "/hundert", 100, E::Erfolg, QString(100, u'h'));
         zeile("ein Byte über der Grenze", "/hundert", 99, E::ZuGross, zuGross);
         zeile("Grenze 0", "/a", 0, E::ZuGross, zuGross);
-        zeile("Umleitung", "/um", 0, E::ZuGross, zuGross);
-        zeile("Umleitung ohne Grenze", "/um", -1, E::Erfolg, u"a"_qs);
         zeile("Status 500", "/kaputt", -1, E::HttpFehler, u"der Server meldet den Status 500"_qs);
-        zeile("Status 300 ohne Ziel", "/auswahl", -1, E::HttpFehler,
-              u"der Server meldet den Status 300"_qs);
         // Qt itself sees the connection close before the announced end.
-        for (const char* pfad : {"/kurz", "/um-kurz"})
-            zeile(pfad, pfad, -1, E::Verbindungsfehler, u"Connection closed"_qs);
+        zeile("abgeschnitten", "/kurz", -1, E::Verbindungsfehler, u"Connection closed"_qs);
+        zeile("Umleitung", "/um", -1, E::Erfolg, u"a"_qs);
         zeile("Umleitungsschleife", "/kreis", -1, E::HttpFehler,
               u"der Server meldet den Status 302"_qs);
         // Longer than the stall limit in all, but never silent that long.
@@ -316,11 +312,9 @@ private slots:
         server.bedienen(u"/hundert"_qs, QByteArray(100, 'h'));
         server.abschneiden(u"/kurz"_qs, QByteArray(10000, 'k'), 4000);
         server.umleiten(u"/um"_qs, "/a");
-        server.umleiten(u"/um-kurz"_qs, "/kurz");
         server.umleiten(u"/kreis"_qs, "/kreis");
         server.troepfeln(u"/langsam"_qs, "langsam", 100);
         server.bedienen(u"/kaputt"_qs, "kaputt", 500);
-        server.bedienen(u"/auswahl"_qs, "Auswahl", 300);
         server.nieAntworten(u"/nie"_qs);
         QTemporaryDir ordner;
         const QString ziel = schreibeDatei(ordner.filePath(u"ziel"_qs), "alt");
