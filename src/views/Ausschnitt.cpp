@@ -195,10 +195,10 @@ QImage ausschneiden(const QImage& quelle, QPoint ursprung, const FrameRechteck& 
 
 QImage ausschneiden(const QImage& quelle, QPoint ursprung, const QRect& rechteck)
 {
-    if (rechteck.width() <= 0 || rechteck.height() <= 0)
-        return {};
     const QSize r = rechteck.size();
     const QRect gedeckt = rechteck.intersected(QRect(ursprung, quelle.size()));
+    // A rectangle of no width or height covers nothing either, and a picture
+    // of that size is null.
     if (gedeckt.isEmpty()) {
         QImage ansicht(r.width(), r.height(), QImage::Format_RGB888);
         if (!ansicht.isNull())

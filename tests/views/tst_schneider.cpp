@@ -109,6 +109,14 @@ private slots:
         QCOMPARE(testbilder::ersterUnterschied(ansicht, erwartet(pfad, r)), QString());
         if (format == u"GIF" && r.contains(100, 60))
             QCOMPARE(ansicht.pixel(QPoint(100, 60) - r.topLeft()), qRgb(255, 255, 255));
+        // A palette, or pixels smaller than a byte, are cut as their RGB pixels.
+        for (QImage::Format f : {QImage::Format_Indexed8, QImage::Format_Mono}) {
+            const QImage anders = geladen.bild.convertToFormat(f);
+            QCOMPARE(testbilder::ersterUnterschied(
+                         ausschneiden(anders, QPoint(), r),
+                         ausschneiden(anders.convertToFormat(QImage::Format_RGB32), QPoint(), r)),
+                     QString());
+        }
     }
 
     void dateiname_data()
@@ -121,6 +129,7 @@ private slots:
         QTest::newRow("Buchstabe wie übergeben") << "szene1.jpg" << QChar(u'z') << "szene1_z.bmp";
         QTest::newRow("ohne Punkt") << "haus_xbmp" << QChar(u'V') << "haus__V.bmp";
         QTest::newRow("drei Zeichen") << "bmp" << QChar(u'V') << QString();
+        QTest::newRow("nur die Endung") << ".jpg" << QChar(u'V') << "_V.bmp";
     }
     void dateiname()
     {
