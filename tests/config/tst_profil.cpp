@@ -94,12 +94,13 @@ private slots:
             schreibeDatei(dir.filePath(u"alt.ini"_qs), "; Kommentar\n[A]\nx = 1\n\n[B]\nr=2");
         QVERIFY(schreiben(pfad, u"B"_qs, u"s"_qs, u"3"_qs));
         QVERIFY(schreiben(pfad, u"a"_qs, u"X"_qs, u"9"_qs));
-        QVERIFY(schreiben(pfad, u"A"_qs, u"neu"_qs, u"5\u00A0€"_qs));
+        QVERIFY(schreiben(pfad, u"A"_qs, u"neu"_qs, u"5\u00A0€\u00FF\u0080"_qs));
         QVERIFY(schreiben(pfad, u"Vorwärts"_qs, u"Top"_qs, u"1"_qs));
         QVERIFY(schreiben(pfad, u"Zurück"_qs, u"Top"_qs, u"2"_qs));
-        // Names and values go to disk in Windows-1252: ä as E4, ü as FC, € as 80.
+        // Names and values go to disk in Windows-1252: ä as E4, ü as FC, € as 80;
+        // U+0080, which it lacks, as '?'.
         QCOMPARE(testbilder::lesen(pfad),
-                 QByteArray("; Kommentar\n[A]\nx=9\nneu=5\xA0\x80\r\n\n[B]\nr=2\r\ns=3\r\n"
+                 QByteArray("; Kommentar\n[A]\nx=9\nneu=5\xA0\x80\xFF?\r\n\n[B]\nr=2\r\ns=3\r\n"
                             "[Vorw\xE4rts]\r\nTop=1\r\n[Zur\xFC"
                             "ck]\r\nTop=2\r\n"));
         QCOMPARE(profildatei::lesen(pfad, u"Zurück"_qs, u"Top"_qs), u"2"_qs);
