@@ -153,11 +153,11 @@ private slots:
         QTest::addColumn<QString>("erwartet");
         const QByteArray links = "[Links]\r\nTop=1\r\nLeft=2\r\nWidth=30\r\nHeight=40\r\n";
         QTest::newRow("ohne") << links << "bmp 90 0 0 | 0x0 0 0 | - | ";
-        QTest::newRow("PNG") << links + "[Ausgabe]\r\nFormat=PNG\r\n"
+        QTest::newRow("PNG") << links + "[Ausgabe]\r\nFormat=PNG\r\n[Vorlage]\r\nAnpassen=nein\r\n"
                              << "png 90 0 0 | 0x0 0 0 | - | Ausgabeformat: PNG";
-        QTest::newRow("JPEG") << QByteArray("[Ausgabe]\r\nformat=jpg\r\nQualitaet= 85\r\n"
+        QTest::newRow("JPEG") << QByteArray("[Ausgabe]\r\nformat=jpg\r\nQualitaet= 100\r\n"
                                             "Verlustfrei=1\r\n")
-                              << "jpg 85 1 1 | 0x0 0 0 | - | Ausgabeformat: JPEG, Qualität 85, "
+                              << "jpg 100 1 1 | 0x0 0 0 | - | Ausgabeformat: JPEG, Qualität 100, "
                                  "ohne Neukodierung wo möglich";
         QTest::newRow("WebP") << QByteArray("[Ausgabe]\r\nFormat=webp\r\n")
                               << "webp 90 0 0 | 0x0 0 0 | - | Ausgabeformat: WebP, verlustfrei";
@@ -180,16 +180,23 @@ private slots:
             << QByteArray("[Vorlage]\r\nBreite=0\r\nHoehe=855\r\nAnpassen=skalieren\r\n")
             << "bmp 90 0 0 | 0x855 0 0 | - | 'k.ini': Anpassen=skalieren gilt nicht, denn "
                "[Vorlage] nennt keine Breite und Hoehe über 0; die Rahmen bleiben in Pixeln";
+        // Blickwinkel 0 is no panorama view, and says nothing.
         QTest::newRow("Panorama")
-            << links + "Blickwinkel=90,5\r\nNick=-10\r\n[Rechts]\r\nWidth=8\r\n"
+            << links + "Blickwinkel=90,5\r\nNick=-90\r\n[Rechts]\r\nWidth=8\r\n"
                        "Blickwinkel=1\r\nGier=45.25\r\nInterpolation=bikubisch\r\n"
-                       "[Zurück]\r\nWidth=8\r\nBlickwinkel=0\r\n"
-            << "bmp 90 0 0 | 0x0 0 0 | L 90.5/-90/-10/0 R 1/45.25/0/1 | ";
+                       "[Zur\xFC"
+                       "ck]\r\nWidth=8\r\nBlickwinkel=0\r\n[Vorw\xE4rts]\r\nBlickwinkel=179\r\n"
+            << "bmp 90 0 0 | 0x0 0 0 | V 179/0/0/0 L 90.5/-90/-90/0 R 1/45.25/0/1 | ";
         QTest::newRow("Panorama unbrauchbar")
-            << links + "Blickwinkel=180\r\n[Rechts]\r\nWidth=8\r\nBlickwinkel=9\r\nNick=91\r\n"
-            << "bmp 90 0 0 | 0x0 0 0 | - | Error: 'k.ini', Links: Blickwinkel 180 liegt nicht "
-               "zwischen 1 und 179; die Richtung ist nicht festgelegt\nError: 'k.ini', Rechts: "
-               "Nick 91 liegt nicht zwischen -90 und 90; die Richtung ist nicht festgelegt";
+            << links + "Blickwinkel=180\r\n[Rechts]\r\nBlickwinkel=9\r\nNick=abc\r\n"
+                       "[Zur\xFC"
+                       "ck]\r\nBlickwinkel=9\r\nNick=91\r\n[Vorw\xE4rts]\r\nBlickwinkel=x\r\n"
+            << "bmp 90 0 0 | 0x0 0 0 | - | Error: 'k.ini', Vorwärts: Blickwinkel x liegt nicht "
+               "zwischen 1 und 179; die Richtung ist nicht festgelegt\nError: 'k.ini', Links: "
+               "Blickwinkel 180 liegt nicht zwischen 1 und 179; die Richtung ist nicht festgelegt\n"
+               "Error: 'k.ini', Rechts: Nick abc liegt nicht zwischen -90 und 90; die Richtung ist "
+               "nicht festgelegt\nError: 'k.ini', Zurück: Nick 91 liegt nicht zwischen -90 und 90; "
+               "die Richtung ist nicht festgelegt";
     }
     void neueAbschnitte()
     {
