@@ -1,5 +1,6 @@
 #include "Cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -37,14 +38,10 @@ QByteArray kodieren(QStringView text)
             bytes.append(static_cast<char>(u));
             continue;
         }
-        char zeichen = '?';
-        for (size_t i = 0; i < obereTabelle.size(); ++i) {
-            if (obereTabelle[i] == u) {
-                zeichen = static_cast<char>(0x80 + i);
-                break;
-            }
-        }
-        bytes.append(zeichen);
+        const auto stelle = std::ranges::find(obereTabelle, u);
+        bytes.append(stelle == obereTabelle.end()
+                         ? '?'
+                         : static_cast<char>(0x80 + (stelle - obereTabelle.begin())));
     }
     return bytes;
 }

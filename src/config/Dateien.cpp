@@ -228,7 +228,7 @@ QByteArray lesen(const QString& pfad, QString* grundText)
         return QByteArray();
     };
     const int fd = oeffnenLesen(nativ(pfad));
-    if (fd < 0)
+    if (fd == -1)
         return scheitern(errno);
     QByteArray inhalt;
     qsizetype gelesen = 0;
@@ -239,9 +239,9 @@ QByteArray lesen(const QString& pfad, QString* grundText)
             if (gelesen == inhalt.size())
                 inhalt.resize(2 * inhalt.size());
             const long long n = leseTeil(fd, inhalt.data() + gelesen, inhalt.size() - gelesen);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
+            if (n == -1) {
+                if (errno == EINTR)
+                    continue;
                 const int e = errno;
                 schliessen(fd);
                 return scheitern(e);
@@ -262,15 +262,16 @@ QByteArray lesen(const QString& pfad, QString* grundText)
 bool ordnerAnlegen(const QString& pfad, QString* grundText)
 {
     const QFileInfo info(pfad);
-    if (info.isDir())
-        return true;
     // Only missing folders above are made; a file in their place is left to
     // mkdir, which names it.
     const QString oben = info.absolutePath();
     if (oben != info.absoluteFilePath() && !QFileInfo::exists(oben) &&
         !ordnerAnlegen(oben, grundText))
         return false;
-    if (anlegen(nativ(info.absoluteFilePath())) == 0 || (errno == EEXIST && info.isDir()))
+    // A folder that is there already, also one another process has just
+    // made, is asked for afresh: `info` would still know it as missing.
+    if (anlegen(nativ(info.absoluteFilePath())) == 0 ||
+        (errno == EEXIST && QFileInfo(info.absoluteFilePath()).isDir()))
         return true;
     const int n = errno;
     if (grundText)
@@ -326,7 +327,7 @@ bool Zwischendatei::oeffnen()
                 .arg(rechnerKennung())
                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
         m_fd = oeffnenNeu(nativ(m_teil));
-        if (m_fd >= 0)
+        if (m_fd != -1)
             return true;
         if (errno != EEXIST)
             break;
@@ -348,7 +349,7 @@ QByteArray Zwischendatei::pruefsumme() const
 
 bool Zwischendatei::schreiben(QByteArrayView daten)
 {
-    if (m_fd < 0)
+    if (m_fd == -1)
         return scheitern(EBADF);
     if (m_summe)
         m_summe->addData(daten);
@@ -357,10 +358,15 @@ bool Zwischendatei::schreiben(QByteArrayView daten)
     qsizetype rest = daten.size();
     while (rest > 0) {
         const long long n = schreibeTeil(m_fd, p, rest);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return scheitern(n < 0 ? errno : ENOSPC);
+        if (n == -1) {
+            if (errno == EINTR)
+                continue;
+            return scheitern(errno);
+        }
+        // write() takes at least one byte unless it fails; a file that takes
+        // none cannot grow.
+        if (n == 0)
+            return scheitern(ENOSPC);
         p += n;
         rest -= qsizetype(n);
     }
@@ -376,7 +382,7 @@ QIODevice* Zwischendatei::geraet()
 
 bool Zwischendatei::abschliessen()
 {
-    if (m_fd < 0 || !m_grund.isEmpty()) {
+    if (m_fd == -1 || !m_grund.isEmpty()) {
         verwerfen();
         return scheitern(EBADF);
     }
@@ -412,7 +418,7 @@ bool Zwischendatei::abschliessen()
 
 void Zwischendatei::verwerfen()
 {
-    if (m_fd >= 0) {
+    if (m_fd != -1) {
         schliessen(m_fd);
         m_fd = -1;
     }

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -15,12 +16,17 @@
 
 namespace frames {
 
-std::optional<qint16> zahlLesen(const QString& text, const QLocale& locale)
+namespace {
+
+// A frame value as a 16-bit number: a decimal number in the notation of the
+// default locale, a fraction rounded half to even. Text that is no number
+// reads as 0 (toDouble gives 0 for it), and so does a number outside
+// -32768..32767.
+qint16 zahlLesen(const QString& text)
 {
-    bool ok = false;
-    const double zahl = locale.toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(zahl))
-        return std::nullopt;
+    const double zahl = QLocale().toDouble(text.trimmed());
+    if (!std::isfinite(zahl))
+        return 0;
     // nearbyint rounds in the current mode, which is to-nearest-even: 150.5
     // becomes 150 and 151.5 becomes 152, as the files have always been read.
     const int alt = std::fegetround();
@@ -29,11 +35,9 @@ std::optional<qint16> zahlLesen(const QString& text, const QLocale& locale)
     std::fesetround(alt);
     if (gerundet < std::numeric_limits<qint16>::min() ||
         gerundet > std::numeric_limits<qint16>::max())
-        return std::nullopt;
+        return 0;
     return static_cast<qint16>(gerundet);
 }
-
-namespace {
 
 QString zeigen(const QString& pfad)
 {
@@ -44,7 +48,7 @@ QString zeigen(const QString& pfad)
 std::optional<double> dezimalLesen(QString text)
 {
     text = text.trimmed().replace(u',', u'.');
-    bool ok = false;
+    bool ok;
     const double zahl = QLocale::c().toDouble(text, &ok);
     if (!ok || !std::isfinite(zahl))
         return std::nullopt;
@@ -98,9 +102,9 @@ void ausgabeLesen(const Leser& l, FrameKonfiguration& k)
     }
     const QString qualitaet = l.wert(sektion, QStringLiteral("Qualitaet"));
     if (!qualitaet.isEmpty()) {
-        bool ok = false;
-        const int q = qualitaet.toInt(&ok);
-        if (!ok || q < 1 || q > 100) {
+        // Text that is no number reads as 0, which is out of range as well.
+        const int q = qualitaet.toInt();
+        if (q < 1 || q > 100) {
             k.fehler = QStringLiteral("Qualitaet '%1' in '%2' liegt nicht zwischen 1 und 100")
                            .arg(qualitaet, zeigen(l.pfad()));
             return;
@@ -130,10 +134,9 @@ void ausgabeLesen(const Leser& l, FrameKonfiguration& k)
 void vorlageLesen(const Leser& l, FrameKonfiguration& k)
 {
     const QString sektion = QStringLiteral("Vorlage");
-    auto positiv = [&](const char* schluessel) -> qint64 {
-        bool ok = false;
-        const qint64 v = l.wert(sektion, QLatin1String(schluessel)).toLongLong(&ok);
-        return ok && v > 0 ? v : 0;
+    // Text that is no number reads as 0, as a size not given.
+    auto positiv = [&](const char* schluessel) {
+        return qMax<qint64>(0, l.wert(sektion, QLatin1String(schluessel)).toLongLong());
     };
     k.vorlage.vorhanden = !profildatei::lesenAus(l.inhalt(), sektion, QString()).isEmpty();
     k.vorlage.breite = positiv("Breite");
@@ -257,7 +260,7 @@ FrameKonfiguration konfigurationLesen(const QString& pfad)
                             &k.rahmen[r].height};
         for (size_t s = 0; s < schluessel.size(); ++s) {
             // Each value is read on its own, so one bad value spoils only itself.
-            *felder[s] = zahlLesen(l.wert(sektion, QString::fromUtf16(schluessel[s]))).value_or(0);
+            *felder[s] = zahlLesen(l.wert(sektion, QString::fromUtf16(schluessel[s])));
         }
         panoramaLesen(l, k, r);
     }

@@ -2,7 +2,6 @@
 
 #include "FrameRechteck.h"
 
-#include <QLocale>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -11,11 +10,6 @@
 #include <optional>
 
 namespace frames {
-
-// A value of a frame configuration file as a 16-bit number: a decimal number
-// in the given locale's notation, a fraction rounded half to even. Empty text,
-// text that is no number and numbers outside -32768..32767 give nothing.
-std::optional<qint16> zahlLesen(const QString& text, const QLocale& locale = QLocale());
 
 // The key names of the four values in the order they are read.
 inline constexpr std::array<const char16_t*, 4> schluessel = {u"Top", u"Left", u"Width", u"Height"};

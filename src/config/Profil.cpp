@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <optional>
+#include <ranges>
+#include <span>
 #include <vector>
 
 namespace {
@@ -36,7 +40,7 @@ std::vector<Zeile> zerlege(QByteArrayView inhalt)
         if (c != '\r' && c != '\n')
             continue;
         qsizetype ende = i + 1;
-        if (c == '\r' && ende < n && inhalt[ende] == '\n')
+        if (c == '\r' && inhalt.sliced(ende).startsWith('\n'))
             ++ende;
         zeilen.push_back({inhalt.sliced(anfang, i - anfang).toByteArray(),
                           inhalt.sliced(i, ende - i).toByteArray()});
@@ -55,13 +59,11 @@ bool istLeerraum(QChar c)
 
 QString beschnitten(QStringView s)
 {
-    qsizetype a = 0;
-    qsizetype e = s.size();
-    while (a < e && istLeerraum(s[a]))
-        ++a;
-    while (e > a && istLeerraum(s[e - 1]))
-        --e;
-    return s.sliced(a, e - a).toString();
+    while (!s.isEmpty() && istLeerraum(s.front()))
+        s = s.sliced(1);
+    while (!s.isEmpty() && istLeerraum(s.back()))
+        s.chop(1);
+    return s.toString();
 }
 
 Gelesen deute(const QByteArray& roh)
@@ -76,18 +78,14 @@ Gelesen deute(const QByteArray& roh)
     }
     if (zeile.startsWith(u'[')) {
         g.art = Art::Sektion;
-        const qsizetype zu = zeile.indexOf(u']');
-        g.name = beschnitten(QStringView(zeile).sliced(1, (zu < 0 ? zeile.size() : zu) - 1));
+        // Up to the first ']', or to the end where there is none.
+        g.name = beschnitten(zeile.sliced(1).section(u']', 0, 0));
         return g;
     }
+    // A line without '=' is a key without a value.
     g.art = Art::Eintrag;
-    const qsizetype gleich = zeile.indexOf(u'=');
-    if (gleich < 0) {
-        g.name = zeile;
-        return g;
-    }
-    g.name = beschnitten(QStringView(zeile).first(gleich));
-    g.wert = beschnitten(QStringView(zeile).sliced(gleich + 1));
+    g.name = beschnitten(zeile.section(u'=', 0, 0));
+    g.wert = beschnitten(zeile.section(u'=', 1));
     if (g.wert.size() >= 2) {
         const QChar q = g.wert.front();
         if ((q == u'"' || q == u'\'') && g.wert.back() == q)
@@ -116,20 +114,25 @@ bool gleicherName(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// Index range [anfang, ende) of the lines belonging to the first section of
-// that name (its header excluded); anfang is -1 when there is no such section.
-std::pair<qsizetype, qsizetype> findeSektion(const std::vector<Gelesen>& g, const QString& sektion)
+// The index range [anfang, ende) of the lines that belong to a section, its
+// header excluded.
+struct Bereich
 {
-    const auto n = static_cast<qsizetype>(g.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        if (g[i].art != Art::Sektion || !gleicherName(g[i].name, sektion))
-            continue;
-        qsizetype ende = i + 1;
-        while (ende < n && g[ende].art != Art::Sektion)
-            ++ende;
-        return {i + 1, ende};
-    }
-    return {-1, -1};
+    qsizetype anfang;
+    qsizetype ende;
+};
+
+// The lines of the first section of that name; nothing when there is none.
+std::optional<Bereich> findeSektion(const std::vector<Gelesen>& g, const QString& sektion)
+{
+    const auto kopf = std::ranges::find_if(g, [&](const Gelesen& z) {
+        return z.art == Art::Sektion && gleicherName(z.name, sektion);
+    });
+    if (kopf == g.end())
+        return std::nullopt;
+    const auto ende =
+        std::find_if(kopf + 1, g.end(), [](const Gelesen& z) { return z.art == Art::Sektion; });
+    return Bereich{kopf + 1 - g.begin(), ende - g.begin()};
 }
 
 QString fehlerText(const QString& pfad, const QString& grund)
@@ -159,15 +162,17 @@ QString lesenAus(QByteArrayView inhalt, const QString& sektion, const QString& e
     const std::vector<Zeile> zeilen = zerlege(inhalt);
     const std::vector<Gelesen> g = deuteAlle(zeilen);
 
-    const auto [anfang, ende] = findeSektion(g, sektion);
-    if (anfang < 0)
+    const std::optional<Bereich> bereich = findeSektion(g, sektion);
+    if (!bereich)
         return {};
+    const auto sektionsZeilen =
+        std::span(g).subspan(bereich->anfang, bereich->ende - bereich->anfang);
 
     if (eintrag.isNull()) {
         QString liste;
-        for (qsizetype i = anfang; i < ende; ++i) {
-            if (g[i].art == Art::Eintrag) {
-                liste += g[i].name;
+        for (const Gelesen& z : sektionsZeilen) {
+            if (z.art == Art::Eintrag) {
+                liste += z.name;
                 liste += QChar(u'\0');
             }
         }
@@ -178,9 +183,9 @@ QString lesenAus(QByteArrayView inhalt, const QString& sektion, const QString& e
         return liste;
     }
 
-    for (qsizetype i = anfang; i < ende; ++i) {
-        if (g[i].art == Art::Eintrag && gleicherName(g[i].name, eintrag))
-            return g[i].wert.left(Puffergroesse - 1);
+    for (const Gelesen& z : sektionsZeilen) {
+        if (z.art == Art::Eintrag && gleicherName(z.name, eintrag))
+            return z.wert.left(Puffergroesse - 1);
     }
     return {};
 }
@@ -209,15 +214,16 @@ QByteArray mitWert(QByteArrayView inhalt, const QString& sektion, const QString&
         zeilen.insert(zeilen.begin() + vor, Zeile{std::move(text), umbruch});
     };
 
-    const auto [anfang, ende] = findeSektion(g, sektion);
-    if (anfang < 0) {
+    const std::optional<Bereich> bereich = findeSektion(g, sektion);
+    if (!bereich) {
         const auto n = static_cast<qsizetype>(zeilen.size());
         einfuegen(n, '[' + cp1252::kodieren(sektion) + ']');
         einfuegen(n + 1, neueZeile);
     } else {
-        qsizetype letzterEintrag = anfang - 1;
+        // After the section's last entry, or right after its header.
+        qsizetype neuBei = bereich->anfang;
         bool ersetzt = false;
-        for (qsizetype i = anfang; i < ende; ++i) {
+        for (const qsizetype i : std::views::iota(bereich->anfang, bereich->ende)) {
             if (g[i].art != Art::Eintrag)
                 continue;
             if (gleicherName(g[i].name, eintrag)) {
@@ -226,10 +232,10 @@ QByteArray mitWert(QByteArrayView inhalt, const QString& sektion, const QString&
                 ersetzt = true;
                 break;
             }
-            letzterEintrag = i;
+            neuBei = i + 1;
         }
         if (!ersetzt)
-            einfuegen(letzterEintrag + 1, neueZeile);
+            einfuegen(neuBei, neueZeile);
     }
 
     QByteArray ergebnis;
