@@ -81,9 +81,9 @@ bool ausgabeWaehlen(frames::Ausgabe& ausgabe, const Aufruf& aufruf, QString* feh
         ausgabe.format = *f;
     }
     if (!aufruf.qualitaet.isNull()) {
-        bool ok = false;
-        const int q = aufruf.qualitaet.toInt(&ok);
-        if (!ok || q < 1 || q > 100) {
+        // What is no whole number reads as 0, which the range refuses as well.
+        const int q = aufruf.qualitaet.toInt();
+        if (q < 1 || q > 100) {
             *fehler = text::QualitaetFalsch.arg(aufruf.qualitaet) + text::HilfeHinweis.toString();
             return false;
         }
