@@ -100,10 +100,9 @@ std::optional<QList<schnitt::Schnitt>> schnitteWaehlen(const frames::FrameKonfig
     const std::array<FrameRechteck, 4>& rahmen = k.rahmen;
     std::array<std::optional<FrameRechteck>, 4> angehakt;
     if (aufruf.richtungen.isNull()) {
-        for (size_t i = 0; i < rahmen.size(); ++i) {
-            if (rahmen[i].konfiguriert())
-                angehakt[i] = rahmen[i];
-        }
+        std::transform(rahmen.begin(), rahmen.end(), angehakt.begin(), [](const FrameRechteck& r) {
+            return r.konfiguriert() ? std::optional(r) : std::nullopt;
+        });
         return schnitt::schnitteFuer(angehakt, k.panorama);
     }
     if (aufruf.richtungen.isEmpty()) {
