@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <numeric>
+
 namespace cli {
 
 namespace {
@@ -129,7 +131,6 @@ int grosslaufSchneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atom
 
     QList<schnitt::Stapelbild> bilder;
     QList<qsizetype> herkunft; // each picture's index in auftrag.bilder
-    bool vorzeitig = false;
     if (gross.nurNeue) {
         // Clashes are judged among all pictures: a picture whose views would
         // replace those of an unchanged one before it must not be cut either.
@@ -137,10 +138,10 @@ int grosslaufSchneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atom
         const std::optional<qint64> configZeit = aenderungszeit(gross.config, true);
         for (qsizetype i = 0; i < auftrag.bilder.size(); ++i) {
             const schnitt::Stapelbild& bild = auftrag.bilder[i];
-            if (angehalten()) {
-                vorzeitig = true;
+            // The batch, asked to stop before it begins, starts no picture
+            // and says it was stopped.
+            if (angehalten())
                 break;
-            }
             if (gleichWie[i] >= 0) {
                 ausgabe.zeile(schnitt::namensgleichZeile(bild, auftrag.bilder[gleichWie[i]]));
                 ++fehlgeschlagen;
@@ -155,8 +156,8 @@ int grosslaufSchneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atom
         }
     } else {
         bilder = auftrag.bilder;
-        for (qsizetype i = 0; i < bilder.size(); ++i)
-            herkunft.append(i);
+        herkunft.resize(bilder.size());
+        std::iota(herkunft.begin(), herkunft.end(), qsizetype(0));
     }
 
     schnitt::Schnittplan plan = auftrag.plan;
@@ -165,7 +166,7 @@ int grosslaufSchneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atom
     QString letztedatei;
     schnitt::Stapeloptionen optionen;
     optionen.halt = halt;
-    schnitt::Stapelverlauf verlauf = schnitt::stapelSchneidenIn(
+    const schnitt::Stapelverlauf verlauf = schnitt::stapelSchneidenIn(
         bilder, plan, auftrag.zielOrdner,
         [&](schnitt::Bildschnitt&& ergebnis, int fertig, int gesamt) {
             bool fehler = false;
@@ -174,7 +175,7 @@ int grosslaufSchneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atom
                 fehler |= zeile.startsWith(schnitt::meldung::Fehleranfang);
             }
             ++(fehler ? fehlgeschlagen : geschnitten);
-            if (plan.pruefsummen && !ergebnis.dateien.isEmpty()) {
+            if (plan.pruefsummen) {
                 const qsizetype i = herkunft[fertig - 1];
                 const schnitt::Stapelbild& bild = auftrag.bilder[i];
                 QString angabe = gross.angaben.value(i);
@@ -188,7 +189,6 @@ int grosslaufSchneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atom
             ausgabe.fortschritt(fertig, gesamt);
         },
         optionen);
-    verlauf.abgebrochen |= vorzeitig;
 
     // Also after a stop: it then holds exactly the views that were written.
     QString grund;

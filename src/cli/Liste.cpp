@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <ranges>
+#include <string_view>
 
 #include <cerrno>
 #include <cstdio>
@@ -41,19 +43,14 @@ std::optional<QByteArray> listeLesen(const QString& pfad, QString* fehler)
 
 QStringList listeZerlegen(const QByteArray& inhalt, bool nullGetrennt)
 {
-    const char trenner = nullGetrennt ? '\0' : '\n';
+    const std::string_view bytes(inhalt.constData(), size_t(inhalt.size()));
     QStringList pfade;
-    qsizetype anfang = 0;
-    while (anfang < inhalt.size()) {
-        qsizetype ende = inhalt.indexOf(trenner, anfang);
-        if (ende < 0)
-            ende = inhalt.size();
-        QByteArrayView eintrag(inhalt.constData() + anfang, ende - anfang);
-        if (!nullGetrennt && eintrag.endsWith('\r'))
-            eintrag.chop(1);
-        if (!eintrag.isEmpty())
-            pfade.append(QFile::decodeName(eintrag.toByteArray()));
-        anfang = ende + 1;
+    for (const auto teil : std::views::split(bytes, nullGetrennt ? '\0' : '\n')) {
+        std::string_view eintrag(teil.begin(), teil.end());
+        if (!nullGetrennt && eintrag.ends_with('\r'))
+            eintrag.remove_suffix(1);
+        if (!eintrag.empty())
+            pfade.append(QFile::decodeName(QByteArray(eintrag.data(), qsizetype(eintrag.size()))));
     }
     return pfade;
 }

@@ -13,6 +13,7 @@
 #endif
 
 #include <algorithm>
+#include <limits>
 
 namespace cli {
 
@@ -40,24 +41,22 @@ QString ansichtsPfad(const QString& zielOrdner, const QString& dateiname, QChar 
 {
     // The one place besides the engine that names views: what bildSchneidenIn
     // does with its folder part and ansichtsDateiname.
-    const qsizetype trenner = dateiname.lastIndexOf(u'/');
-    const QString name = schnitt::ansichtsDateiname(dateiname.mid(trenner + 1), buchstabe, format);
+    const qsizetype nameAb = dateiname.lastIndexOf(u'/') + 1;
+    const QString name = schnitt::ansichtsDateiname(dateiname.mid(nameAb), buchstabe, format);
     if (name.isNull())
         return {};
-    const QString ordner =
-        trenner < 0 ? zielOrdner : QDir(zielOrdner).filePath(dateiname.left(trenner));
-    return QDir(ordner).filePath(name);
+    return QDir(zielOrdner).filePath(dateiname.left(nameAb) + name);
 }
 
 bool unveraendert(const schnitt::Stapelbild& bild, const schnitt::Schnittplan& plan,
                   const QString& zielOrdner, qint64 configZeit)
 {
     const QList<schnitt::Schnitt>& schnitte = plan.schnitte;
-    const auto bildZeit =
-        aenderungszeit(QDir(bild.quellOrdner).filePath(bild.dateiname), /*mitEintrag=*/true);
-    if (!bildZeit || schnitte.isEmpty())
-        return false;
-    const qint64 grenze = std::max(*bildZeit, configZeit);
+    // A picture that cannot be looked at counts as changed: no view is newer.
+    const qint64 bildZeit =
+        aenderungszeit(QDir(bild.quellOrdner).filePath(bild.dateiname), /*mitEintrag=*/true)
+            .value_or(std::numeric_limits<qint64>::max());
+    const qint64 grenze = std::max(bildZeit, configZeit);
     for (const schnitt::Schnitt& s : schnitte) {
         if (!schnitt::buchstabeZulaessig(s.buchstabe) || s.rechteck.width <= 0 ||
             s.rechteck.height <= 0)

@@ -81,9 +81,9 @@ bool ausgabeWaehlen(frames::Ausgabe& ausgabe, const Aufruf& aufruf, QString* feh
         ausgabe.format = *f;
     }
     if (!aufruf.qualitaet.isNull()) {
-        bool ok = false;
-        const int q = aufruf.qualitaet.toInt(&ok);
-        if (!ok || q < 1 || q > 100) {
+        // What is no whole number reads as 0, which the range refuses as well.
+        const int q = aufruf.qualitaet.toInt();
+        if (q < 1 || q > 100) {
             *fehler = text::QualitaetFalsch.arg(aufruf.qualitaet) + text::HilfeHinweis.toString();
             return false;
         }
@@ -100,10 +100,9 @@ std::optional<QList<schnitt::Schnitt>> schnitteWaehlen(const frames::FrameKonfig
     const std::array<FrameRechteck, 4>& rahmen = k.rahmen;
     std::array<std::optional<FrameRechteck>, 4> angehakt;
     if (aufruf.richtungen.isNull()) {
-        for (size_t i = 0; i < rahmen.size(); ++i) {
-            if (rahmen[i].konfiguriert())
-                angehakt[i] = rahmen[i];
-        }
+        std::transform(rahmen.begin(), rahmen.end(), angehakt.begin(), [](const FrameRechteck& r) {
+            return r.konfiguriert() ? std::optional(r) : std::nullopt;
+        });
         return schnitt::schnitteFuer(angehakt, k.panorama);
     }
     if (aufruf.richtungen.isEmpty()) {
