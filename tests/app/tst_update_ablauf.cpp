@@ -439,6 +439,9 @@ private slots:
         QVERIFY(!update::manifestPruefen(update::manifestSchreiben({u" "_qs, {}}, geheim),
                                          oeffentlich, &grund));
         QCOMPARE(grund, u"Updatefehler: Signaturdatei fehlerhaft in Zeile 3"_qs);
+        // A key of another length is no key, also when it is good base64.
+        QVERIFY(update::manifestSchreiben({u"2,000"_qs, {}}, oeffentlich).isEmpty());
+        QVERIFY(!update::schluesselAusBase64(geheim.toBase64(), 32));
     }
 
     void abgelehnt_data()
