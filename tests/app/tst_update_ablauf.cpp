@@ -347,11 +347,6 @@ private slots:
         QTest::newRow("Ordner über einer Datei")
             << QStringList{u"a"_qs, u"f/b"_qs}
             << u"Updatefehler: Ordner für 'P/f/b' konnte nicht angelegt werden"_qs;
-        // Longer than a name may be: the folder cannot be made, even by root.
-        const QString lang = QString(256, u'o') + u"/b"_qs;
-        QTest::newRow("Ordnername zu lang")
-            << QStringList{u"a"_qs, lang}
-            << u"Updatefehler: Ordner für 'P/"_qs + lang + u"' konnte nicht angelegt werden"_qs;
     }
     void platzieren()
     {
