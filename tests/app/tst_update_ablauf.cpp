@@ -383,8 +383,10 @@ private slots:
     {
         for (const char* name : {"", ".", "..", "...", "a/b", "a\\b", "C:x", "a\tb", "a\x7f"})
             QVERIFY2(!update::istSchlichterDateiname(QString::fromLatin1(name)), name);
-        for (const char* name : {"a", ".a", "a..b", "karte.dat"})
+        for (const char* name : {"a", ".a", "a..b", "neue karte.dat"})
             QVERIFY2(update::istSchlichterDateiname(QString::fromLatin1(name)), name);
+        // The place for a name stays inside also where the caller has not checked the name.
+        QVERIFY(!update::ablageFuer(u"/p"_qs, u"\\"_qs, u".."_qs));
     }
 
     void manifestLesen_data()
