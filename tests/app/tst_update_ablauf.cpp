@@ -8,6 +8,7 @@
 #include "update/Signatur.h"
 #include "update/Stufe.h"
 #include "update/UpdateListe.h"
+#include "update/UpdateSkript.h"
 
 #include "Dialoghelfer.h"
 #include "TestHttpServer.h"
@@ -541,6 +542,7 @@ private slots:
         // When Timer1 runs out (its five seconds are checked in fenster()),
         // /bin/sh runs the script in the program folder and the program ends, once.
         const QString marke = lauf.programm + u"/marke.txt"_qs;
+        QTest::failOnWarning(QRegularExpression(u"Updateskript"_qs));
         lauf.kind<QTimer>("Timer1")->start(1);
         QTRY_COMPARE(lauf.beendet, 1);
         QTRY_VERIFY(QFileInfo(marke).size() > 0);
@@ -549,6 +551,8 @@ private slots:
                  QFileInfo(lauf.programm).canonicalFilePath());
         QTest::qWait(600);
         QCOMPARE(lauf.beendet, 1);
+        // Where the program folder is gone the script cannot start.
+        QVERIFY(!update::starteUpdateSkript(lauf.wurzel.filePath(u"weg"_qs)));
     }
 
     void fenster()
