@@ -127,9 +127,6 @@ private slots:
             QTest::newRow(name) << datei << en << frage;
         };
         zeile("1,301", "Version: 1,301", true);
-        zeile("2", "Version: 2", true);
-        zeile("1,3", "Version: 1,3", false);
-        zeile("1,30", "Version: 1,30", false);
         zeile("1,300", "Version: 1,300", false);
         zeile("1,2", "Version: 1,2", false);
         zeile("Blanks um die Zahl", "Version:   1,5  \r\n", true);
@@ -138,7 +135,7 @@ private slots:
         zeile("einzelnes LF trennt nicht", "Version: 1,0\nVersion: 2,0", false);
         zeile("kurze letzte Zeile", "Version: 2,0\r\n2,0", false);
         zeile("kurze Zeile davor", "Version: 1,0\r\n-\r\nVersion: 9,0", true);
-        zeile("keine Zahl", "Version: neu", false);
+        zeile("keine endliche Zahl", "Version: inf", false);
         zeile("zu groß für eine Versionsdatei", QByteArray(70000, ' ') + "\r\nVersion: 9,0", false);
         zeile("englisch: 1,301 ist 1301", "Version: 1,301", true, true);
         zeile("englisch: 2 ist weniger als 1300", "Version: 2", false, true);
