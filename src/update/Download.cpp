@@ -44,7 +44,8 @@ qint64 angekuendigteLaenge(const QNetworkReply& antwort)
 
 QUrl serverUrl(const QUrl& basis, const QString& pfad)
 {
-    if (!basis.isValid() || basis.isEmpty())
+    // An empty address counts as invalid too.
+    if (!basis.isValid())
         return {};
     QString text = basis.toString();
     while (text.endsWith(u'/'))

@@ -5,6 +5,9 @@
 
 #include <sodium.h>
 
+#include <algorithm>
+#include <cctype>
+
 #ifndef SICHTWERK_UPDATE_KEY
 #define SICHTWERK_UPDATE_KEY ""
 #endif
@@ -19,8 +22,9 @@ constexpr QByteArrayView signaturMarke = "Signatur: ";
 
 bool bereit()
 {
-    // Safe to call again and from any thread; fails only without entropy.
-    return sodium_init() >= 0;
+    // Once per process (a static is made thread-safely); fails only without entropy.
+    static const bool geladen = sodium_init() >= 0;
+    return geladen;
 }
 
 QString melden(QString* fehler, const QString& text)
@@ -37,11 +41,9 @@ QString fehlerhaft(int zeile)
 
 bool istHex(QByteArrayView text)
 {
-    for (const char c : text) {
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
-            return false;
-    }
-    return true;
+    // isxdigit is one of the few character classes that no locale changes.
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 } // namespace
@@ -90,13 +92,15 @@ std::optional<QByteArray> sha256VonDatei(const QString& pfad)
         return std::nullopt;
     crypto_hash_sha256_state zustand;
     crypto_hash_sha256_init(&zustand);
-    while (!datei.atEnd()) {
-        const QByteArray stueck = datei.read(1 << 20);
-        if (stueck.isEmpty() && datei.error() != QFileDevice::NoError)
-            return std::nullopt;
-        crypto_hash_sha256_update(&zustand, reinterpret_cast<const unsigned char*>(stueck.data()),
-                                  static_cast<unsigned long long>(stueck.size()));
-    }
+    QByteArray stueck(1 << 20, Qt::Uninitialized);
+    qint64 gelesen = 0;
+    while ((gelesen = datei.read(stueck.data(), stueck.size())) > 0)
+        crypto_hash_sha256_update(&zustand,
+                                  reinterpret_cast<const unsigned char*>(stueck.constData()),
+                                  static_cast<unsigned long long>(gelesen));
+    // 0 is the end of the file, -1 a read error.
+    if (gelesen < 0)
+        return std::nullopt;
     QByteArray hash(crypto_hash_sha256_BYTES, '\0');
     crypto_hash_sha256_final(&zustand, reinterpret_cast<unsigned char*>(hash.data()));
     return hash;

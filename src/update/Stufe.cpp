@@ -14,9 +14,9 @@ bool ordnerMachen(const QString& ordner, QStringList& gemacht)
 {
     QStringList fehlend;
     QString pfad = QDir::cleanPath(ordner);
+    // A file or link in the way needs no test of its own: it can only be the
+    // first level to make, and mkdir refuses a name that is taken.
     while (!QFileInfo(pfad).isDir()) {
-        if (QFileInfo(pfad).exists() || QFileInfo(pfad).isSymLink())
-            return false;
         fehlend.prepend(pfad);
         const QString oben = QFileInfo(pfad).path();
         if (oben == pfad)
@@ -42,7 +42,8 @@ std::optional<QString> stufeAnlegen(const QString& programmordner, QString* fehl
         QFile::remove(stufe);
     else if (info.isDir())
         QDir(stufe).removeRecursively();
-    if (QFileInfo(stufe).exists() || QFileInfo(stufe).isSymLink() || !QDir().mkdir(stufe)) {
+    // mkdir also refuses whatever could not be removed.
+    if (!QDir().mkdir(stufe)) {
         if (fehler)
             *fehler = QStringLiteral("Updatefehler: Ordner '%1' konnte nicht angelegt werden")
                           .arg(QDir::toNativeSeparators(stufe));

@@ -43,10 +43,9 @@ void TestHttpServer::lesen(QTcpSocket* socket)
     const Antwort a = m_antworten.value(pfad, {404, "not found", {}, -1, false});
     if (a.nie)
         return;
-    QByteArray kopf =
-        "HTTP/1.1 " + QByteArray::number(a.status) +
-        " Test\r\nConnection: close\r\nContent-Length: " + QByteArray::number(a.body.size()) +
-        "\r\n";
+    const QByteArray laenge = a.laenge.isEmpty() ? QByteArray::number(a.body.size()) : a.laenge;
+    QByteArray kopf = "HTTP/1.1 " + QByteArray::number(a.status) +
+                      " Test\r\nConnection: close\r\nContent-Length: " + laenge + "\r\n";
     if (!a.ort.isEmpty())
         kopf += "Location: " + a.ort + "\r\n";
     if (a.takt > 0) {

@@ -38,6 +38,12 @@ public:
     {
         m_antworten.insert(pfad, {200, body, {}, -1, false, takt});
     }
+    // Announces `laenge` as the body's length. Qt reads a length that is no
+    // number as none and takes the body up to the closed connection.
+    void ankuendigen(const QString& pfad, const QByteArray& body, const QByteArray& laenge)
+    {
+        m_antworten.insert(pfad, {200, body, {}, -1, false, 0, laenge});
+    }
     // Reads the request and stays silent.
     void nieAntworten(const QString& pfad) { m_antworten.insert(pfad, {200, {}, {}, -1, true}); }
     int anfragen(const QString& pfad) const { return m_zaehler.value(pfad); }
@@ -52,6 +58,7 @@ private:
         qint64 gesendet; // < 0: the whole body
         bool nie;
         int takt = 0;
+        QByteArray laenge = {}; // Content-Length as sent; empty: the body's
     };
 
     void lesen(QTcpSocket* socket);
