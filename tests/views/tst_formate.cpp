@@ -318,25 +318,33 @@ private slots:
         QTest::addColumn<int>("format");
         QTest::addColumn<int>("qualitaet"); // 0: none given
         QTest::addColumn<double>("mindestPsnr");
-        QTest::addColumn<int>("profilGroesse");
+        QTest::addColumn<QByteArray>("profil");
+        QTest::addColumn<bool>("mitProfil");
         const int png = int(Ausgabeformat::png), tif = int(Ausgabeformat::tif);
         const int webp = int(Ausgabeformat::webp), jpg = int(Ausgabeformat::jpg);
-        QTest::newRow("PNG") << png << 0 << 99.0 << 500;
-        QTest::newRow("TIFF") << tif << 0 << 99.0 << 500;
-        QTest::newRow("WebP verlustfrei") << webp << 0 << 99.0 << 500;
-        QTest::newRow("WebP Qualität 90") << webp << 90 << 30.0 << 500;
-        QTest::newRow("JPEG Standard") << jpg << 0 << 38.0 << 500;
+        const QByteArray rgb = daten("profil.icc");
+        // Views are RGB: a grey profile is dropped; 132 bytes, a header and a tag count, are kept.
+        const QByteArray grau = QByteArray(rgb).replace(16, 4, "GRAY");
+        QTest::newRow("PNG") << png << 0 << 99.0 << rgb << true;
+        QTest::newRow("TIFF") << tif << 0 << 99.0 << rgb << true;
+        QTest::newRow("TIFF ohne Profil") << tif << 0 << 99.0 << QByteArray() << false;
+        QTest::newRow("WebP verlustfrei") << webp << 0 << 99.0 << QByteArray() << false;
+        QTest::newRow("WebP Qualität 90") << webp << 90 << 30.0 << rgb << true;
+        QTest::newRow("JPEG Standard, 132 Bytes Profil")
+            << jpg << 0 << 38.0 << rgb.left(132) << true;
         // Larger than one APP2 segment holds.
-        QTest::newRow("JPEG großes Profil") << jpg << 90 << 38.0 << 150000;
-        QTest::newRow("JPEG Qualität 1") << jpg << 1 << 15.0 << 0;
-        QTest::newRow("BMP") << int(Ausgabeformat::bmp) << 0 << 99.0 << 0;
+        QTest::newRow("JPEG großes Profil")
+            << jpg << 90 << 38.0 << rgb + QByteArray(150000, 'p') << true;
+        QTest::newRow("JPEG Qualität 1, Graustufenprofil") << jpg << 1 << 15.0 << grau << false;
+        QTest::newRow("BMP") << int(Ausgabeformat::bmp) << 0 << 99.0 << rgb << false;
     }
     void kodieren()
     {
         QFETCH(int, format);
         QFETCH(int, qualitaet);
         QFETCH(double, mindestPsnr);
-        QFETCH(int, profilGroesse);
+        QFETCH(QByteArray, profil);
+        QFETCH(bool, mitProfil);
         // A smooth picture like a photograph, of odd size, so that the chroma
         // and the PNG rows have ragged ends.
         const QImage ansicht = laden(daten("ansicht.png")).bild;
@@ -344,14 +352,13 @@ private slots:
         k.format = Ausgabeformat(format);
         if (qualitaet)
             k.qualitaet = qualitaet;
-        k.icc = daten("profil.icc");
-        if (profilGroesse > k.icc.size())
-            k.icc += QByteArray(profilGroesse - k.icc.size(), 'p');
+        k.icc = profil;
         QString fehler;
         const QByteArray datei = schnitt::kodieren(ansicht, k, &fehler);
         QVERIFY2(!datei.isNull(), qPrintable(fehler));
         // The cut's views come as RGB888, the whole picture's as RGB32.
-        QCOMPARE(schnitt::kodieren(ansicht.convertToFormat(QImage::Format_RGB888), k), datei);
+        for (QImage::Format anders : {QImage::Format_RGB888, QImage::Format_ARGB32})
+            QCOMPARE(schnitt::kodieren(ansicht.convertToFormat(anders), k), datei);
         const GeladenesBild b = laden(datei);
         QVERIFY2(b.ok(), qPrintable(b.fehler));
         if (mindestPsnr >= 99)
@@ -359,7 +366,10 @@ private slots:
         else
             QVERIFY2(psnr(b.bild, ansicht) >= mindestPsnr,
                      qPrintable(QString::number(psnr(b.bild, ansicht))));
-        QCOMPARE(b.icc, k.format == Ausgabeformat::bmp ? QByteArray() : k.icc);
+        QCOMPARE(b.icc, mitProfil ? profil : QByteArray());
+        // Only a profile needs WebP's extended container.
+        if (k.format == Ausgabeformat::webp)
+            QCOMPARE(datei.mid(12, 4) == "VP8X", mitProfil);
         if (k.format == Ausgabeformat::jpg) {
             // Baseline (SOF0) with 4:2:0 chroma, whose blocks are 16 × 16.
             QVERIFY(datei.contains("\xFF\xC0") && !datei.contains("\xFF\xC2"));
@@ -381,6 +391,12 @@ private slots:
                                       {Ausgabeformat::jpg, q, {}}, &fehler)
                         .isNull());
             QCOMPARE(fehler, GrundQualitaet.toString());
+        }
+        // Wider than BMP, JPEG and WebP allow: no file rather than a broken one.
+        for (Ausgabeformat f : {Ausgabeformat::bmp, Ausgabeformat::jpg, Ausgabeformat::webp}) {
+            QVERIFY(schnitt::kodieren(QImage(65501, 1, QImage::Format_RGB32), {f, {}, {}}, &fehler)
+                        .isNull());
+            QCOMPARE(fehler, GrundNichtKodiert.arg(frames::formatName(f)));
         }
     }
 
