@@ -60,7 +60,8 @@ QByteArray ausPng(QByteArrayView d)
         if (typ == "iCCP") {
             const QByteArrayView daten = d.sliced(i + 8, laenge);
             const qsizetype null = daten.indexOf('\0');
-            if (null < 1 || null + 2 > daten.size() || daten[null + 1] != '\0')
+            // A name, and 0 (deflate) as the method after it.
+            if (null < 1 || !daten.sliced(null + 1).startsWith('\0'))
                 return {};
             return entpacken(daten.sliced(null + 2));
         }

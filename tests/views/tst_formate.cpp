@@ -241,6 +241,7 @@ private slots:
         zeile("JPEG ein Byte Profil", soi + teil(1, 1, "x"), "x");
         zeile("JPEG Segment länger als die Datei", soi + teil(1, 1, p).chopped(1), {});
         zeile("JPEG Teil fehlt", soi + eins, {});
+        zeile("JPEG Teil ohne Daten", soi + teil(1, 2, {}) + teil(2, 2, p), {});
         zeile("JPEG Teil doppelt", soi + eins + eins + zwei, {});
         zeile("JPEG Teil 0", soi + teil(0, 1, p), {});
         zeile("JPEG Teil 3 von 2", soi + eins + teil(3, 2, p), {});
@@ -263,11 +264,12 @@ private slots:
         };
         zeile("TIFF Intel", tiff(true, 7, p), p);
         zeile("TIFF Motorola BYTE", tiff(false, 1, p), p);
-        zeile("TIFF vier Bytes im Eintrag", tiff(true, 7, "vier"), "vier");
+        zeile("TIFF vier Bytes im Eintrag am Dateiende", tiff(true, 7, "vier", 4), "vier");
         zeile("TIFF fünf Bytes dahinter", tiff(false, 7, "fuenf"), "fuenf");
         zeile("TIFF Typ SHORT", tiff(true, 3, p), {});
         zeile("TIFF Profil länger als die Datei", tiff(true, 7, p, 1), {});
         zeile("TIFF Verzeichnis abgeschnitten", tiff(false, 7, p).left(8 + 2 + 12 + 11), {});
+        zeile("TIFF Profil hinter dem Verzeichnis", tiff(true, 7, p).replace(8, 2, le(1, 2)), {});
 
         auto riff = [&](const char* typ, const QByteArray& inhalt) {
             return QByteArray(typ) + le(quint32(inhalt.size()), 4) + inhalt +
