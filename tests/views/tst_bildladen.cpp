@@ -138,19 +138,24 @@ private slots:
         const QByteArray bmp = testbilder::kodieren(foto, "BMP");
         const QByteArray gif = testbilder::testdatei("szene.gif");
         const QByteArray neustart = testbilder::testdatei("neustart.jpg");
+        auto formate = [](const char* name) {
+            return testbilder::testdatei(u"formate/"_qs + name);
+        };
         const QString unvollstaendig = meldung::GrundUnvollstaendig.toString();
+        const QString beschaedigt = meldung::GrundBeschaedigt.toString();
+        auto zuGross = [](int b, int h) {
+            return meldung::GrundZuGross.arg(QString::number(b), QString::number(h), u"1024");
+        };
         // Scaled down it would fit, but the limit counts the full size.
         QTest::newRow("JPEG behauptet 60000×60000")
-            << "riesig.jpg" << testbilder::testdatei("riesig.jpg")
-            << meldung::GrundZuGross.arg(u"60000", u"60000", u"1024");
+            << "riesig.jpg" << testbilder::testdatei("riesig.jpg") << zuGross(60000, 60000);
         QTest::newRow("leere Datei") << "leer.jpg" << QByteArray() << meldung::GrundLeer.toString();
         QTest::newRow("JPEG halb") << "halb.jpg" << jpeg.left(jpeg.size() / 2) << unvollstaendig;
         QTest::newRow("JPEG nur Kopf") << "kopf.jpg" << jpeg.left(300) << unvollstaendig;
         QTest::newRow("Text als GIF") << "text.gif" << QByteArray("Dies ist kein Bild.\r\n")
                                       << meldung::GrundFormat.toString();
         QTest::newRow("GIF behauptet 60000×60000")
-            << "riesig.gif" << testbilder::testdatei("riesig.gif")
-            << meldung::GrundZuGross.arg(u"60000", u"60000", u"1024");
+            << "riesig.gif" << testbilder::testdatei("riesig.gif") << zuGross(60000, 60000);
         QTest::newRow("BMP behauptet 60000×60000")
             << "riesig.bmp" << testbilder::testdatei("riesig.bmp") << unvollstaendig;
         // A thumbnail in an APP1 segment carries an end marker of its own.
@@ -187,6 +192,24 @@ private slots:
         QTest::newRow("fehlende Datei") << "" << QByteArray() << meldung::GrundFehlt.toString();
         QTest::newRow("Ordner mit Bildnamen")
             << "ordner.jpg" << QByteArray() << meldung::GrundKeineDatei.toString();
+        QTest::newRow("PNG halb") << "halb.png" << formate("halb.png") << unvollstaendig;
+        QTest::newRow("PNG ohne IEND")
+            << "iend.png" << formate("rgb.png").chopped(12) << unvollstaendig;
+        QTest::newRow("PNG Prüfsumme") << "crc.png" << formate("crc.png") << beschaedigt;
+        QTest::newRow("PNG behauptet 60000×60000")
+            << "riesig.png" << formate("riesig.png") << zuGross(60000, 60000);
+        // 640 MB at 8 bits, but held at 16 until rounded: over the limit.
+        QTest::newRow("PNG 16 Bit, doppelt zu groß")
+            << "riesig16.png" << formate("riesig16.png") << zuGross(16000, 10000);
+        QTest::newRow("TIFF mit JPEG halb") << "halb.tif" << formate("halb.tif") << unvollstaendig;
+        QTest::newRow("TIFF ohne Verzeichnis")
+            << "lzw.tif" << formate("lzw.tif").left(5000) << unvollstaendig;
+        QTest::newRow("TIFF Motorola ohne Verzeichnis")
+            << "mm.tif" << formate("motorola.tif").left(5000) << unvollstaendig;
+        QTest::newRow("TIFF LZW verdorben")
+            << "lzw.tif" << formate("lzw-kaputt.tif") << beschaedigt;
+        QTest::newRow("WebP halb") << "halb.webp" << formate("halb.webp") << unvollstaendig;
+        QTest::newRow("WebP verdorben") << "kaputt.webp" << formate("kaputt.webp") << beschaedigt;
     }
     void fehlerStattAbsturz()
     {
