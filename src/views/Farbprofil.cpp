@@ -174,7 +174,7 @@ QByteArray farbprofilLesen(QByteArrayView datei)
     const QByteArrayView d = datei;
     if (d.startsWith("\x89PNG\r\n\x1a\n"))
         return ausPng(d);
-    if (d.size() >= 4 && byteAn(d, 0) == 0xFF && byteAn(d, 1) == 0xD8)
+    if (d.startsWith("\xFF\xD8"))
         return ausJpeg(d);
     if (d.size() >= 8 &&
         (d.startsWith(QByteArrayView("II*\0", 4)) || d.startsWith(QByteArrayView("MM\0*", 4))))

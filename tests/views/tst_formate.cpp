@@ -281,6 +281,7 @@ private slots:
         zeile("WebP bis zum Dateiende", webp + riff("ICCP", p), p);
         zeile("WebP Profil von 16 MB", webp + riff("ICCP", gross), gross);
         zeile("WebP Chunk länger als die Datei", (webp + riff("ICCP", p)).chopped(1), {});
+        zeile("WebP ohne RIFF", "RIFX" + webp.sliced(4) + riff("ICCP", p), {});
     }
     void farbprofilBehaelter()
     {
