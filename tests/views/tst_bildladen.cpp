@@ -41,6 +41,10 @@ private slots:
         const QByteArray jpeg = testbilder::kodieren(foto, "JPEG", 85);
         QTest::newRow("BMP") << "foto.bmp" << testbilder::kodieren(foto, "BMP");
         QTest::newRow("1 × 1") << "punkt.bmp" << testbilder::kodieren(foto.copy(0, 0, 1, 1), "BMP");
+        QTest::newRow("OS/2-BMP 1 × 1, 30 Bytes")
+            << "os2.bmp"
+            << QByteArray(
+                   "BM\x1E\0\0\0\0\0\0\0\x1A\0\0\0\x0C\0\0\0\1\0\1\0\1\0\x18\0\x0A\x14\x1E\0", 30);
         QTest::newRow("JPEG") << "foto.jpg" << jpeg;
         QTest::newRow("GIF mit 300 Bildern") << "viele.gif" << testbilder::testdatei("viele.gif");
         QTest::newRow("BMP mit RLE8") << "rle.bmp" << testbilder::testdatei("rle.bmp");
@@ -210,6 +214,22 @@ private slots:
             << "lzw.tif" << formate("lzw-kaputt.tif") << beschaedigt;
         QTest::newRow("WebP halb") << "halb.webp" << formate("halb.webp") << unvollstaendig;
         QTest::newRow("WebP verdorben") << "kaputt.webp" << formate("kaputt.webp") << beschaedigt;
+        // At the edges of the completeness checks: what they let through, the decoder judges.
+        const qsizetype gce = gif.indexOf("\x21\xF9"); // the extension in front of the picture
+        QTest::newRow("GIF in der Erweiterung abgeschnitten")
+            << "ext.gif" << gif.left(gce + 4) << unvollstaendig;
+        QTest::newRow("GIF vor dem Bild abgeschnitten")
+            << "vor.gif" << gif.left(gce + 8) << unvollstaendig;
+        QTest::newRow("GIF mit Endblock vor dem Bild")
+            << "ende.gif" << gif.left(gce) + ';' << beschaedigt;
+        QTest::newRow("BMP nur Dateikopf") << "kopf.bmp" << bmp.left(14) << unvollstaendig;
+        QTest::newRow("JPEG nur SOI") << "soi.jpg" << jpeg.left(2) << unvollstaendig;
+        QTest::newRow("JPEG nur SOI und EOI")
+            << "eoi.jpg" << QByteArray("\xFF\xD8\xFF\xD9") << beschaedigt;
+        QTest::newRow("TIFF Verzeichnis ohne Einträge")
+            << "leer.tif" << QByteArray("II*\0\6\0\0\0", 8) << beschaedigt;
+        QTest::newRow("WebP nur Kopf")
+            << "kopf.webp" << QByteArray("RIFF\4\0\0\0WEBP", 12) << beschaedigt;
     }
     void fehlerStattAbsturz()
     {
