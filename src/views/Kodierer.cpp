@@ -200,13 +200,11 @@ bool jpegLauf(JpegKodierer& k, const Zeilen& z, int qualitaet, const QByteArray&
     k.info.in_color_space = z.vierByte ? JCS_EXT_BGRX : JCS_RGB;
     jpeg_set_defaults(&k.info);
     jpeg_set_quality(&k.info, qualitaet, TRUE);
-    // 4:2:0, whatever libjpeg's defaults may become.
-    k.info.comp_info[0].h_samp_factor = 2;
-    k.info.comp_info[0].v_samp_factor = 2;
-    for (int c = 1; c < 3; ++c) {
-        k.info.comp_info[c].h_samp_factor = 1;
-        k.info.comp_info[c].v_samp_factor = 1;
-    }
+    // 4:2:0, whatever libjpeg's defaults may become: Y, Cb, Cr.
+    jpeg_component_info* farbe = k.info.comp_info;
+    farbe[0].h_samp_factor = farbe[0].v_samp_factor = 2;
+    farbe[1].h_samp_factor = farbe[1].v_samp_factor = 1;
+    farbe[2].h_samp_factor = farbe[2].v_samp_factor = 1;
     k.info.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&k.info, TRUE);
     if (!icc.isEmpty())
