@@ -24,49 +24,33 @@ uint byteAn(QByteArrayView d, qsizetype i)
 // that marker (thumbnails of some cameras, appended videos) is never looked at.
 bool jpegVollstaendig(QByteArrayView d)
 {
-    const qsizetype n = d.size();
-    if (n < 4 || byteAn(d, 0) != 0xFF || byteAn(d, 1) != 0xD8)
+    if (!d.startsWith("\xFF\xD8"))
         return false;
-    auto istRst = [](uint m) { return m >= 0xD0 && m <= 0xD7; };
-    qsizetype i = 2;
-    while (i + 1 < n) {
-        if (byteAn(d, i) != 0xFF || byteAn(d, i + 1) == 0xFF) {
-            // Stray or fill bytes between segments; the decoder skips them too.
+    // indexOf (memchr) jumps from one 0xFF to the next, over stray bytes
+    // between segments and over entropy-coded data, in which 0xFF stands only
+    // before a stuffed zero or a restart marker: a camera picture has
+    // megabytes of it, and the preview pays for this walk too.
+    for (qsizetype i = 2;;) {
+        // A marker is 0xFF and the byte after it.
+        i = d.indexOf('\xFF', i);
+        if (i == -1 || i + 2 > d.size())
+            return false;
+        const uint marke = byteAn(d, i + 1);
+        if (marke == 0xD9)
+            return true;
+        // A fill byte, or a marker without a segment.
+        if (marke == 0xFF || marke == 0x00 || marke == 0x01 || (marke >= 0xD0 && marke <= 0xD7)) {
             ++i;
             continue;
         }
-        const uint marke = byteAn(d, i + 1);
-        i += 2;
-        if (marke == 0xD9)
-            return true;
-        if (marke == 0x00 || marke == 0x01 || istRst(marke))
-            continue;
-        if (i + 2 > n)
+        // The segment's length, and the end marker at the least behind it.
+        if (i + 6 > d.size())
             return false;
-        const qsizetype laenge = byteAn(d, i) << 8 | byteAn(d, i + 1);
-        if (laenge < 2 || i + laenge > n)
+        const qsizetype laenge = byteAn(d, i + 2) << 8 | byteAn(d, i + 3);
+        if (laenge < 2)
             return false;
-        i += laenge;
-        if (marke == 0xDA) {
-            // Entropy-coded data ends at the first marker that is neither a
-            // stuffed zero nor a restart marker. memchr jumps from one 0xFF to
-            // the next: a camera picture has megabytes of scan data, and the
-            // preview pays for this walk too.
-            while (i + 1 < n) {
-                const void* ff = std::memchr(d.data() + i, 0xFF, size_t(n - 1 - i));
-                if (!ff) {
-                    i = n - 1;
-                    break;
-                }
-                i = static_cast<const char*>(ff) - d.data();
-                const uint folge = byteAn(d, i + 1);
-                if (folge != 0x00 && !istRst(folge))
-                    break;
-                ++i;
-            }
-        }
+        i += 2 + laenge;
     }
-    return false;
 }
 
 namespace {
