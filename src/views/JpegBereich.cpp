@@ -71,7 +71,7 @@ struct Fehlerfalle
 // keeps. Such a file is left to Qt's reader, which judges it as it always did.
 void warnungIstFehler(j_common_ptr info, int stufe)
 {
-    if (stufe < 0)
+    if (stufe == -1) // a corrupt-data warning; 0 and up are advice and traces
         std::longjmp(reinterpret_cast<Fehlerfalle*>(info->err)->sprung, 1);
 }
 
@@ -117,15 +117,11 @@ bool kopfDekodieren(Dekoder& d, JpegKopf* kopf)
     kopf->koeffizientenBytes = 0;
     if (d.info.progressive_mode) {
         for (int c = 0; c < d.info.num_components; ++c) {
+            // The block counts libjpeg worked out from the frame header at
+            // the first scan, each rounded up to whole iMCUs.
             const jpeg_component_info& k = d.info.comp_info[c];
-            const qint64 bloeckeX =
-                (qint64(d.info.image_width) * k.h_samp_factor + 8 * d.info.max_h_samp_factor - 1) /
-                (8 * d.info.max_h_samp_factor);
-            const qint64 bloeckeY =
-                (qint64(d.info.image_height) * k.v_samp_factor + 8 * d.info.max_v_samp_factor - 1) /
-                (8 * d.info.max_v_samp_factor);
-            kopf->koeffizientenBytes += (bloeckeX + k.h_samp_factor) *
-                                        (bloeckeY + k.v_samp_factor) * DCTSIZE2 *
+            kopf->koeffizientenBytes += (qint64(k.width_in_blocks) + k.h_samp_factor) *
+                                        (qint64(k.height_in_blocks) + k.v_samp_factor) * DCTSIZE2 *
                                         qint64(sizeof(JCOEF));
         }
     }
@@ -169,13 +165,10 @@ bool bereichDekodieren(Dekoder& d, const QRect& teil)
     const int rechts = qMin(breite, teil.left() + teil.width() + mcuBreite);
     JDIMENSION xAnfang = JDIMENSION(links);
     JDIMENSION xBreite = JDIMENSION(rechts - links);
-    if (xBreite < d.info.output_width)
-        jpeg_crop_scanline(&d.info, &xAnfang, &xBreite);
+    // libjpeg leaves the whole width uncropped, and skips no row for 0.
+    jpeg_crop_scanline(&d.info, &xAnfang, &xBreite);
     const int versatz = teil.left() - int(xAnfang);
-
-    const int oben = qMax(0, teil.top() - mcuHoehe);
-    if (oben > 0)
-        jpeg_skip_scanlines(&d.info, JDIMENSION(oben));
+    jpeg_skip_scanlines(&d.info, JDIMENSION(qMax(0, teil.top() - mcuHoehe)));
 
     const int kanaele = d.info.output_components;
     d.zeile.resize(size_t(xBreite) * size_t(kanaele));
