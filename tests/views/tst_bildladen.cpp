@@ -130,6 +130,12 @@ private slots:
             QVERIFY(qAbs(qGray(teil.bild.pixel(x, 10)) - grau(16000 + x)) <= 2);
             QVERIFY(qAbs(qGray(v.bild.pixel(x * 6, 1000)) - grau(x * 48 + 4)) <= 2);
         }
+        // In colour, whose components libjpeg converts itself.
+        const QString farbe = testbilder::schreiben(m_ordner.path(), "farbe.jpg",
+                                                    testbilder::testdatei("farbe-riesig.jpg"));
+        QCOMPARE(bereichLaden(farbe, QRect(9000, 9000, 40, 30)).bild.pixel(39, 29),
+                 qRgb(198, 101, 50));
+        QCOMPARE(vorschauLaden(farbe, QSize(626, 469)).bild.pixel(1000, 1000), qRgb(198, 101, 50));
     }
 
     void fehlerStattAbsturz_data()
