@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace schnitt {
 
@@ -207,6 +208,22 @@ bool tiffVollstaendig(QByteArrayView d)
     return true;
 }
 
+// The formats read, each with the check that its data is all there.
+using Pruefung = bool (*)(QByteArrayView);
+const std::pair<QByteArrayView, Pruefung> Formate[] = {
+    {"jpeg", jpegVollstaendig}, {"bmp", bmpVollstaendig},   {"gif", gifVollstaendig},
+    {"png", pngVollstaendig},   {"tiff", tiffVollstaendig}, {"webp", webpVollstaendig},
+};
+
+// Null for a format Qt reads but this program does not.
+Pruefung pruefungFuer(QByteArrayView format)
+{
+    for (const auto& [name, pruefung] : Formate)
+        if (format == name)
+            return pruefung;
+    return nullptr;
+}
+
 // PNG and TIFF keep 16 bits per sample, and Qt's conversion to 8 bits rounds
 // 128 of every 257 values up where the nearest value is below. The views
 // must hold what the picture saved with 8 bits holds: v * 255 / 65535 to the
@@ -339,24 +356,12 @@ public:
         m_puffer.setBuffer(&m_inhalt);
         m_puffer.open(QIODevice::ReadOnly);
         m_format = QImageReader::imageFormat(&m_puffer);
-        bool vollstaendig = true;
-        if (m_format == "jpeg")
-            vollstaendig = jpegVollstaendig(m_inhalt);
-        else if (m_format == "bmp")
-            vollstaendig = bmpVollstaendig(m_inhalt);
-        else if (m_format == "gif")
-            vollstaendig = gifVollstaendig(m_inhalt);
-        else if (m_format == "png")
-            vollstaendig = pngVollstaendig(m_inhalt);
-        else if (m_format == "tiff")
-            vollstaendig = tiffVollstaendig(m_inhalt);
-        else if (m_format == "webp")
-            vollstaendig = webpVollstaendig(m_inhalt);
-        else {
+        const Pruefung pruefung = pruefungFuer(m_format);
+        if (!pruefung) {
             m_fehler = meldung::GrundFormat.toString();
             return;
         }
-        if (!vollstaendig) {
+        if (!pruefung(m_inhalt)) {
             m_fehler = meldung::GrundUnvollstaendig.toString();
             return;
         }
@@ -424,14 +429,6 @@ private:
     QString m_fehler;
     QString m_zuGross;
 };
-
-bool bekanntesFormat(const QByteArray& format)
-{
-    for (const char* f : {"jpeg", "bmp", "gif", "png", "tiff", "webp"})
-        if (format == f)
-            return true;
-    return false;
-}
 
 GeladenesBild fehlschlag(const QString& grund)
 {
@@ -622,7 +619,7 @@ Bildgroesse groesseLesen(const QString& pfad)
         return ergebnis;
 
     const QByteArray format = QImageReader::imageFormat(&datei);
-    if (!bekanntesFormat(format)) {
+    if (!pruefungFuer(format)) {
         ergebnis.fehler = meldung::GrundFormat.toString();
         return ergebnis;
     }

@@ -31,26 +31,20 @@ QByteArray entpacken(QByteArrayView gepackt)
     QByteArray ergebnis;
     strom.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(gepackt.data()));
     strom.avail_in = uInt(gepackt.size());
+    // Room for one byte more than the largest profile tells a larger one. Up
+    // to there the output always has room, so Z_BUF_ERROR means that the input
+    // ended before the stream did, or that the profile is too large.
     int status = Z_OK;
     while (status == Z_OK) {
         const qsizetype bisher = ergebnis.size();
-        if (bisher >= GroessterProfil) {
-            status = Z_MEM_ERROR;
-            break;
-        }
-        const qsizetype mehr = qMax<qsizetype>(4096, bisher);
-        ergebnis.resize(qMin(bisher + mehr, GroessterProfil));
+        ergebnis.resize(qMin(bisher + qMax<qsizetype>(4096, bisher), GroessterProfil + 1));
         strom.next_out = reinterpret_cast<Bytef*>(ergebnis.data() + bisher);
         strom.avail_out = uInt(ergebnis.size() - bisher);
         status = inflate(&strom, Z_NO_FLUSH);
         ergebnis.resize(ergebnis.size() - strom.avail_out);
-        if (status == Z_BUF_ERROR && strom.avail_out != 0)
-            break; // the input ended before the stream did
-        if (status == Z_BUF_ERROR)
-            status = Z_OK;
     }
     inflateEnd(&strom);
-    return status == Z_STREAM_END ? ergebnis : QByteArray();
+    return status == Z_STREAM_END && ergebnis.size() <= GroessterProfil ? ergebnis : QByteArray();
 }
 
 QByteArray ausPng(QByteArrayView d)
@@ -66,7 +60,8 @@ QByteArray ausPng(QByteArrayView d)
         if (typ == "iCCP") {
             const QByteArrayView daten = d.sliced(i + 8, laenge);
             const qsizetype null = daten.indexOf('\0');
-            if (null < 1 || null + 2 > daten.size() || daten[null + 1] != '\0')
+            // A name, and 0 (deflate) as the method after it.
+            if (null < 1 || !daten.sliced(null + 1).startsWith('\0'))
                 return {};
             return entpacken(daten.sliced(null + 2));
         }
@@ -179,7 +174,7 @@ QByteArray farbprofilLesen(QByteArrayView datei)
     const QByteArrayView d = datei;
     if (d.startsWith("\x89PNG\r\n\x1a\n"))
         return ausPng(d);
-    if (d.size() >= 4 && byteAn(d, 0) == 0xFF && byteAn(d, 1) == 0xD8)
+    if (d.startsWith("\xFF\xD8"))
         return ausJpeg(d);
     if (d.size() >= 8 &&
         (d.startsWith(QByteArrayView("II*\0", 4)) || d.startsWith(QByteArrayView("MM\0*", 4))))

@@ -24,49 +24,33 @@ uint byteAn(QByteArrayView d, qsizetype i)
 // that marker (thumbnails of some cameras, appended videos) is never looked at.
 bool jpegVollstaendig(QByteArrayView d)
 {
-    const qsizetype n = d.size();
-    if (n < 4 || byteAn(d, 0) != 0xFF || byteAn(d, 1) != 0xD8)
+    if (!d.startsWith("\xFF\xD8"))
         return false;
-    auto istRst = [](uint m) { return m >= 0xD0 && m <= 0xD7; };
-    qsizetype i = 2;
-    while (i + 1 < n) {
-        if (byteAn(d, i) != 0xFF || byteAn(d, i + 1) == 0xFF) {
-            // Stray or fill bytes between segments; the decoder skips them too.
+    // indexOf (memchr) jumps from one 0xFF to the next, over stray bytes
+    // between segments and over entropy-coded data, in which 0xFF stands only
+    // before a stuffed zero or a restart marker: a camera picture has
+    // megabytes of it, and the preview pays for this walk too.
+    for (qsizetype i = 2;;) {
+        // A marker is 0xFF and the byte after it.
+        i = d.indexOf('\xFF', i);
+        if (i == -1 || i + 2 > d.size())
+            return false;
+        const uint marke = byteAn(d, i + 1);
+        if (marke == 0xD9)
+            return true;
+        // A fill byte, or a marker without a segment.
+        if (marke == 0xFF || marke == 0x00 || marke == 0x01 || (marke >= 0xD0 && marke <= 0xD7)) {
             ++i;
             continue;
         }
-        const uint marke = byteAn(d, i + 1);
-        i += 2;
-        if (marke == 0xD9)
-            return true;
-        if (marke == 0x00 || marke == 0x01 || istRst(marke))
-            continue;
-        if (i + 2 > n)
+        // The segment's length, and the end marker at the least behind it.
+        if (i + 6 > d.size())
             return false;
-        const qsizetype laenge = byteAn(d, i) << 8 | byteAn(d, i + 1);
-        if (laenge < 2 || i + laenge > n)
+        const qsizetype laenge = byteAn(d, i + 2) << 8 | byteAn(d, i + 3);
+        if (laenge < 2)
             return false;
-        i += laenge;
-        if (marke == 0xDA) {
-            // Entropy-coded data ends at the first marker that is neither a
-            // stuffed zero nor a restart marker. memchr jumps from one 0xFF to
-            // the next: a camera picture has megabytes of scan data, and the
-            // preview pays for this walk too.
-            while (i + 1 < n) {
-                const void* ff = std::memchr(d.data() + i, 0xFF, size_t(n - 1 - i));
-                if (!ff) {
-                    i = n - 1;
-                    break;
-                }
-                i = static_cast<const char*>(ff) - d.data();
-                const uint folge = byteAn(d, i + 1);
-                if (folge != 0x00 && !istRst(folge))
-                    break;
-                ++i;
-            }
-        }
+        i += 2 + laenge;
     }
-    return false;
 }
 
 namespace {
@@ -87,7 +71,7 @@ struct Fehlerfalle
 // keeps. Such a file is left to Qt's reader, which judges it as it always did.
 void warnungIstFehler(j_common_ptr info, int stufe)
 {
-    if (stufe < 0)
+    if (stufe == -1) // a corrupt-data warning; 0 and up are advice and traces
         std::longjmp(reinterpret_cast<Fehlerfalle*>(info->err)->sprung, 1);
 }
 
@@ -133,15 +117,11 @@ bool kopfDekodieren(Dekoder& d, JpegKopf* kopf)
     kopf->koeffizientenBytes = 0;
     if (d.info.progressive_mode) {
         for (int c = 0; c < d.info.num_components; ++c) {
+            // The block counts libjpeg worked out from the frame header at
+            // the first scan, each rounded up to whole iMCUs.
             const jpeg_component_info& k = d.info.comp_info[c];
-            const qint64 bloeckeX =
-                (qint64(d.info.image_width) * k.h_samp_factor + 8 * d.info.max_h_samp_factor - 1) /
-                (8 * d.info.max_h_samp_factor);
-            const qint64 bloeckeY =
-                (qint64(d.info.image_height) * k.v_samp_factor + 8 * d.info.max_v_samp_factor - 1) /
-                (8 * d.info.max_v_samp_factor);
-            kopf->koeffizientenBytes += (bloeckeX + k.h_samp_factor) *
-                                        (bloeckeY + k.v_samp_factor) * DCTSIZE2 *
+            kopf->koeffizientenBytes += (qint64(k.width_in_blocks) + k.h_samp_factor) *
+                                        (qint64(k.height_in_blocks) + k.v_samp_factor) * DCTSIZE2 *
                                         qint64(sizeof(JCOEF));
         }
     }
@@ -185,13 +165,10 @@ bool bereichDekodieren(Dekoder& d, const QRect& teil)
     const int rechts = qMin(breite, teil.left() + teil.width() + mcuBreite);
     JDIMENSION xAnfang = JDIMENSION(links);
     JDIMENSION xBreite = JDIMENSION(rechts - links);
-    if (xBreite < d.info.output_width)
-        jpeg_crop_scanline(&d.info, &xAnfang, &xBreite);
+    // libjpeg leaves the whole width uncropped, and skips no row for 0.
+    jpeg_crop_scanline(&d.info, &xAnfang, &xBreite);
     const int versatz = teil.left() - int(xAnfang);
-
-    const int oben = qMax(0, teil.top() - mcuHoehe);
-    if (oben > 0)
-        jpeg_skip_scanlines(&d.info, JDIMENSION(oben));
+    jpeg_skip_scanlines(&d.info, JDIMENSION(qMax(0, teil.top() - mcuHoehe)));
 
     const int kanaele = d.info.output_components;
     d.zeile.resize(size_t(xBreite) * size_t(kanaele));

@@ -20,20 +20,20 @@ namespace schnitt {
 
 namespace {
 
-// The view's rows as the libraries take them: RGB32 is B, G, R, X in memory
-// on a little-endian machine, which libjpeg, libpng and libwebp read as it is.
+// The view's rows as the libraries take them: RGB888 as it is, any other
+// layout as RGB32 (a view in RGB32 is shared, not copied). RGB32 is B, G, R, X
+// in memory on a little-endian machine, which libjpeg and libwebp read as it is.
 struct Zeilen
 {
     QImage bild;
-    bool vierByte = true;
+    bool vierByte;
 
     explicit Zeilen(const QImage& ansicht)
+        : bild(ansicht.format() == QImage::Format_RGB888
+                   ? ansicht
+                   : ansicht.convertToFormat(QImage::Format_RGB32))
+        , vierByte(bild.format() == QImage::Format_RGB32)
     {
-        if (ansicht.format() == QImage::Format_RGB32 || ansicht.format() == QImage::Format_RGB888)
-            bild = ansicht;
-        else
-            bild = ansicht.convertToFormat(QImage::Format_RGB32);
-        vierByte = bild.format() == QImage::Format_RGB32;
     }
     const uchar* zeile(int y) const { return bild.constScanLine(y); }
 
@@ -127,7 +127,8 @@ QByteArray alsPng(const Zeilen& z, const QByteArray& icc)
     roh = QByteArray();
 
     QByteArray png("\x89PNG\r\n\x1a\n");
-    png.reserve(bilddaten.size() + icc.size() + 1024);
+    // The chunks around the profile and the pixel data take far less than 1 KB.
+    png.reserve(1024 + icc.size() + bilddaten.size());
     QByteArray kopf;
     be32Anhaengen(kopf, quint32(breite));
     be32Anhaengen(kopf, quint32(hoehe));
@@ -141,9 +142,11 @@ QByteArray alsPng(const Zeilen& z, const QByteArray& icc)
     }
     // Readers take IDAT chunks of any length up to 2^31 − 1 bytes.
     constexpr qsizetype Stueck = qsizetype(1) << 30;
-    for (qsizetype i = 0; i < bilddaten.size(); i += Stueck)
-        chunkAnhaengen(png, "IDAT",
-                       QByteArrayView(bilddaten).sliced(i, qMin(Stueck, bilddaten.size() - i)));
+    for (QByteArrayView rest(bilddaten); !rest.isEmpty();) {
+        const QByteArrayView stueck = rest.first(qMin(Stueck, rest.size()));
+        chunkAnhaengen(png, "IDAT", stueck);
+        rest = rest.sliced(stueck.size());
+    }
     chunkAnhaengen(png, "IEND", {});
     return png;
 }
@@ -197,13 +200,11 @@ bool jpegLauf(JpegKodierer& k, const Zeilen& z, int qualitaet, const QByteArray&
     k.info.in_color_space = z.vierByte ? JCS_EXT_BGRX : JCS_RGB;
     jpeg_set_defaults(&k.info);
     jpeg_set_quality(&k.info, qualitaet, TRUE);
-    // 4:2:0, whatever libjpeg's defaults may become.
-    k.info.comp_info[0].h_samp_factor = 2;
-    k.info.comp_info[0].v_samp_factor = 2;
-    for (int c = 1; c < 3; ++c) {
-        k.info.comp_info[c].h_samp_factor = 1;
-        k.info.comp_info[c].v_samp_factor = 1;
-    }
+    // 4:2:0, whatever libjpeg's defaults may become: Y, Cb, Cr.
+    jpeg_component_info* farbe = k.info.comp_info;
+    farbe[0].h_samp_factor = farbe[0].v_samp_factor = 2;
+    farbe[1].h_samp_factor = farbe[1].v_samp_factor = 1;
+    farbe[2].h_samp_factor = farbe[2].v_samp_factor = 1;
     k.info.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&k.info, TRUE);
     if (!icc.isEmpty())
@@ -251,8 +252,8 @@ tmsize_t tiffLesen(thandle_t h, void* ziel, tmsize_t n)
 tmsize_t tiffSchreiben(thandle_t h, void* quelle, tmsize_t n)
 {
     auto* s = static_cast<TiffSpeicher*>(h);
-    if (s->ort + n > s->daten.size())
-        s->daten.resize(s->ort + n);
+    // Patching the directory offset writes over bytes already there.
+    s->daten.resize(qMax<qint64>(s->daten.size(), s->ort + n));
     std::memcpy(s->daten.data() + s->ort, quelle, size_t(n));
     s->ort += n;
     return n;

@@ -1,6 +1,8 @@
 // Parts of JPEGs decoded by libjpeg directly must be the pixels of Qt's full
-// decode, for every layout and wherever the part lies.
+// decode, for every layout and wherever the part lies; a JPEG is whole only
+// up to its end marker.
 #include "views/Bildladen.h"
+#include "views/JpegBereich.h"
 #include "views/Speicherbudget.h"
 
 #include "Testbilder.h"
@@ -48,6 +50,29 @@ private slots:
         QCOMPARE(teil.ursprung, soll.topLeft());
         QCOMPARE(teil.vollGroesse, voll.size());
         QCOMPARE(testbilder::ersterUnterschied(teil.bild, voll.copy(soll)), QString());
+    }
+
+    void vollstaendig_data()
+    {
+        QTest::addColumn<QByteArray>("daten");
+        QTest::addColumn<bool>("ganz");
+        const QByteArray soi("\xFF\xD8"), eoi("\xFF\xD9");
+        QTest::newRow("SOI und EOI") << soi + eoi << true;
+        QTest::newRow("nur SOI") << soi << false;
+        QTest::newRow("ohne SOI") << QByteArray("\0\xD8", 2) + eoi << false;
+        QTest::newRow("Füllbytes und Marken ohne Segment")
+            << soi + QByteArray("\xFF\xFF\xFF\0\xFF\x01\xFF\xD0\xFF\xD7", 10) + eoi << true;
+        QTest::newRow("leeres Segment") << soi + QByteArray("\xFF\xE0\0\x02", 4) + eoi << true;
+        QTest::newRow("EOI in einem Segment")
+            << soi + QByteArray("\xFF\xE0\0\x04", 4) + eoi << false;
+        QTest::newRow("Länge 1") << soi + QByteArray("\xFF\xE0\0\x01", 4) + eoi << false;
+        QTest::newRow("endet nach der Marke") << soi + "\xFF\xE0" << false;
+    }
+    void vollstaendig()
+    {
+        QFETCH(QByteArray, daten);
+        QFETCH(bool, ganz);
+        QCOMPARE(jpegVollstaendig(daten), ganz);
     }
 
     void budgetWartetAufFreigabe()
