@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <new>
 #include <numbers>
@@ -76,37 +77,44 @@ struct Geometrie
     }
 };
 
+// A fixed-point column at most one turn west of the picture, or inside it,
+// wrapped into the picture.
+qint32 gewickelt(qint64 u, qint64 umfang)
+{
+    return qint32((u + umfang) % umfang);
+}
+
 // Calls f(i, u, v) for every pixel of output row j of the view turned to yaw
 // 0, u and v in fixed point, u wrapped into the picture. At yaw 0 the right
 // half mirrors the left about the middle column, so only half the rays are
-// traced.
+// traced; the middle column of an odd width is its own mirror and is simply
+// given its value twice.
 template <typename F> void zeileRechnen(const Geometrie& g, const Blick& blick, int j, F&& f)
 {
     const qint64 umfang = qint64(g.ws) * Eins;
     const qint64 spiegel = qint64(g.ws - 1) * Eins;
-    auto gewickelt = [umfang](qint64 u) {
-        return qint32(u < 0 ? u + umfang : u >= umfang ? u - umfang : u);
-    };
     const double y = g.ebeneY(blick, j);
     for (int i = 0; i < (blick.breite + 1) / 2; ++i) {
         const QPointF p = g.uv(g.strahl(g.ebeneX(blick, i), y));
         const qint64 u = qint64(std::floor(p.x() * Eins + 0.5));
         const auto v = qint32(std::floor(p.y() * Eins + 0.5));
-        f(i, gewickelt(u), v);
-        if (blick.breite - 1 - i > i)
-            f(blick.breite - 1 - i, gewickelt(spiegel - u), v);
+        // u lies in −0.5 … ws−0.5 columns, and so does its mirror.
+        f(i, gewickelt(u, umfang), v);
+        f(blick.breite - 1 - i, gewickelt(spiegel - u, umfang), v);
     }
 }
 
 // First and last source row with a non-zero weight for a sample at v: a
-// sample exactly on a row reads that row only, whatever the kernel.
+// sample exactly on a row reads that row only, whatever the kernel. v lies
+// in −0.5 … hs−0.5 rows, so such a row is one of the picture's, and only the
+// kernel's outer taps need clamping.
 std::pair<int, int> zeilenDerAbtastung(qint32 v, int hs, bool bikubisch)
 {
     const int y = v >> Karte::Bruchbits;
     if ((v & Maske) == 0)
-        return {std::clamp(y, 0, hs - 1), std::clamp(y, 0, hs - 1)};
+        return {y, y};
     const int vor = bikubisch ? 1 : 0, nach = bikubisch ? 2 : 1;
-    return {std::clamp(y - vor, 0, hs - 1), std::clamp(y + nach, 0, hs - 1)};
+    return {std::max(y - vor, 0), std::min(y + nach, hs - 1)};
 }
 
 struct Streifen
@@ -119,8 +127,7 @@ struct Streifen
 // asked: a few strips per core, so that one slow strip holds no core idle.
 template <typename F> QList<Streifen> streifenweise(int hoehe, bool alleKerne, F&& f)
 {
-    const int kerne = alleKerne ? QThread::idealThreadCount() : 1;
-    const int teile = kerne > 1 ? std::clamp(4 * kerne, 1, hoehe) : 1;
+    const int teile = alleKerne ? std::clamp(4 * QThread::idealThreadCount(), 1, hoehe) : 1;
     QList<Streifen> streifen;
     for (int t = 0; t < teile; ++t)
         streifen.append({int(qint64(hoehe) * t / teile), int(qint64(hoehe) * (t + 1) / teile)});
@@ -174,11 +181,10 @@ QRgb bikubisch(const QRgb* const* zeilen, int oben, int ws, int hs, qint32 u, qi
     float wx[4], wy[4];
     catmullRom(quint32(u & Maske), wx);
     catmullRom(quint32(v & Maske), wy);
-    int x[4];
-    for (int k = 0; k < 4; ++k) {
-        x[k] = (u >> Karte::Bruchbits) - 1 + k;
-        x[k] += x[k] < 0 ? ws : x[k] >= ws ? -ws : 0;
-    }
+    // u is wrapped into the picture; the taps beside its column wrap too.
+    auto spalte = [ws](int x) { return x < 0 ? x + ws : x >= ws ? x - ws : x; };
+    const int x0 = u >> Karte::Bruchbits;
+    const int x[4] = {spalte(x0 - 1), x0, spalte(x0 + 1), spalte(x0 + 2)};
     const int y = v >> Karte::Bruchbits;
     float summe[3] = {0, 0, 0};
     for (int r = 0; r < 4; ++r) {
@@ -290,12 +296,14 @@ QList<QPolygonF> umriss(QSize quelle, const Blick& blick, int punkteJeKante)
     auto entfalten = [&] {
         rand[0].x -= g.ws * std::floor(rand[0].x / g.ws);
         rand[0].x -= rand[0].x >= g.ws ? g.ws : 0; // rounding of a tiny negative x
-        for (int k = 1; k < n; ++k)
-            rand[k].x = rand[k - 1].x + spannweite(rand[k].x - rand[k - 1].x, g.ws);
-        return std::lround(
-            (rand[n - 1].x + spannweite(rand[0].x - rand[n - 1].x, g.ws) - rand[0].x) / g.ws);
+        // Each sample within half a turn of the one before.
+        double vorher = rand[0].x;
+        for (Knoten& k : rand)
+            vorher = k.x = vorher + spannweite(k.x - vorher, g.ws);
+        const Knoten &erster = rand.front(), &letzter = rand.back();
+        return std::lround((letzter.x + spannweite(erster.x - letzter.x, g.ws) - erster.x) / g.ws);
     };
-    long windung = entfalten();
+    const long windung = entfalten();
     if (windung == 0) {
         // Not around a pole, hence less than half the longitudes wide: at
         // most one seam line cuts it, in this place or one turn aside.
@@ -313,21 +321,22 @@ QList<QPolygonF> umriss(QSize quelle, const Blick& blick, int punkteJeKante)
         return teile;
     }
     // Around a pole: one piece, from the seam once around to the seam, closed
-    // along the pole's edge of the picture. Walked eastwards.
-    if (windung < 0) {
+    // along the pole's edge of the picture. Walked eastwards, once around.
+    if (windung == -1) {
         std::reverse(rand.begin(), rand.end());
         entfalten();
     }
-    int k = 0;
-    while (k < n - 1 && rand[k + 1].x < g.ws)
-        ++k;
-    const double saumY = amSaum(rand[k], rand[(k + 1) % n], g.ws, g).y;
+    // The walk starts west of the seam line x = ws and crosses it once:
+    // before this sample, or between the last one and the first.
+    const auto jenseits =
+        std::find_if(rand.begin(), rand.end(), [&](const Knoten& k) { return k.x >= g.ws; });
+    const Knoten& danach = jenseits == rand.end() ? rand.front() : *jenseits;
+    const double saumY = amSaum(*std::prev(jenseits), danach, g.ws, g).y;
     const double polY = g.m[1][2] > 0 ? 0 : g.hs; // the view's centre looks up: sin(nick)
     std::vector<Knoten> p{{0, saumY, {}}};
-    for (int m = k + 1; m < n; ++m)
-        p.push_back({rand[m].x - g.ws, rand[m].y, rand[m].d});
-    for (int m = 0; m <= k; ++m)
-        p.push_back(rand[m]);
+    for (auto k = jenseits; k != rand.end(); ++k)
+        p.push_back({k->x - g.ws, k->y, k->d});
+    p.insert(p.end(), rand.begin(), jenseits);
     p.push_back({g.ws, saumY, {}});
     p.push_back({g.ws, polY, {}});
     p.push_back({0, polY, {}});
@@ -344,10 +353,11 @@ bool enthaelt(QSize quelle, const Blick& blick, QPointF bildpunkt)
     const double d[3] = {std::cos(phi) * std::sin(lambda), std::sin(phi),
                          std::cos(phi) * std::cos(lambda)};
     // Back into the view: the rotation's transpose.
-    double v[3];
-    for (int s = 0; s < 3; ++s)
-        v[s] = g.m[0][s] * d[0] + g.m[1][s] * d[1] + g.m[2][s] * d[2];
-    return v[2] > 0 && std::abs(v[0]) <= g.a * v[2] && std::abs(v[1]) <= g.b * v[2];
+    auto achse = [&](int s) { return g.m[0][s] * d[0] + g.m[1][s] * d[1] + g.m[2][s] * d[2]; };
+    const double x = achse(0), y = achse(1), z = achse(2);
+    // The two bounds also put the ray in front of the view: with z <= 0 they
+    // would leave x = y = z = 0, which no ray is.
+    return std::abs(x) <= g.a * z && std::abs(y) <= g.b * z;
 }
 
 double gierNormiert(double gier)
@@ -402,8 +412,7 @@ Karte Karte::mitGier(double gier) const
         return {};
     Karte k = *this;
     const qint64 umfang = qint64(m_quelle.width()) * Eins;
-    const auto versatz = qint64(std::floor(gierNormiert(gier) / 360 * umfang + 0.5)) % umfang;
-    k.m_versatz = qint32(versatz < 0 ? versatz + umfang : versatz);
+    k.m_versatz = gewickelt(qint64(std::floor(gierNormiert(gier) / 360 * umfang + 0.5)), umfang);
     return k;
 }
 
@@ -467,8 +476,9 @@ QImage abbilden(const QImage& quelle, QPoint ursprung, QSize vollGroesse, const 
                 const int x0 = u >> Karte::Bruchbits;
                 const int x1 = x0 + 1 == ws ? 0 : x0 + 1;
                 const auto gy = quint32(v & Maske);
+                // v lies in −0.5 … hs−0.5 rows: y is −1 at worst, never past the last row.
                 const int y = v >> Karte::Bruchbits;
-                const QRgb* r0 = zeilen[std::clamp(y, 0, hs - 1) - oben];
+                const QRgb* r0 = zeilen[std::max(y, 0) - oben];
                 const QRgb* r1 = gy ? zeilen[std::min(y + 1, hs - 1) - oben] : r0;
                 aus[i] = bilinear(r0[x0], r0[x1], r1[x0], r1[x1], quint32(u & Maske), gy);
             }

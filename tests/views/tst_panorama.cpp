@@ -103,8 +103,9 @@ class TestPanorama final : public QObject
         QTest::addColumn<int>("stuecke"); // of the outline
         QTest::newRow("vorwärts") << Blick{90, 0, 0, 160, 90} << Pano << 1;
         QTest::newRow("über den Saum") << Blick{100, 172.5, 10, 160, 90} << Pano << 2;
-        // An odd size puts the middle pixel on the pole itself.
-        QTest::newRow("senkrecht hinauf") << Blick{90, 0, 90, 121, 121} << Pano << 1;
+        // An odd size puts the middle pixel on the pole itself; the yaw, its
+        // column onto the picture's first.
+        QTest::newRow("senkrecht hinauf") << Blick{90, -179.75, 90, 121, 121} << Pano << 1;
         QTest::newRow("senkrecht hinab") << Blick{90, 45, -90, 121, 121} << Pano << 1;
         QTest::newRow("Südpol über den Saum") << Blick{150, 170, -60, 160, 90} << Pano << 1;
         QTest::newRow("nah am Pol") << Blick{60, 30, 55, 160, 90} << Pano << 1;
@@ -113,9 +114,11 @@ class TestPanorama final : public QObject
         QTest::newRow("bikubisch") << Blick{90, -30, 5, 160, 90, true} << Pano << 1;
         QTest::newRow("bikubisch am Pol") << Blick{120, 30, -90, 101, 101, true} << Pano << 1;
         QTest::newRow("Rand auf dem Saum") << Blick{90, -135, 0, 160, 90} << Pano << 1;
+        QTest::newRow("eine Ecke über den Saum") << Blick{90, -127.2, 20, 160, 90} << Pano << 2;
         // Every view pixel among the same few source pixels, wrapped and clamped.
         QTest::newRow("winzig") << Blick{170, 100, 60, 40, 30} << QSize(8, 4) << 1;
         QTest::newRow("winzig bikubisch") << Blick{170, 100, 60, 40, 30, true} << QSize(8, 4) << 1;
+        QTest::newRow("eine Spalte, eine Zeile") << Blick{20, 30, 90, 1, 3} << QSize(8, 4) << 1;
     }
 
 private slots:
@@ -204,11 +207,11 @@ private slots:
                 QVERIFY2(enthaelt(quelle, blick, p - d) != enthaelt(quelle, blick, p + d),
                          qPrintable(QStringLiteral("%1, %2").arg(p.x()).arg(p.y())));
 
-        // Inside: view pixels a few from the border; outside: rays beyond it.
+        // Inside: a little in from the border (i, j from the view's corner); outside: beyond it.
         for (double i : {-0.3 * w, 0.1 * w, 0.5 * w + 0.3, 0.9 * w, 1.3 * w})
             for (double j : {-0.3 * h, 0.1 * h, 0.5 * h + 0.2, 0.9 * h, 1.3 * h}) {
                 const bool drin = i > 0 && i < w && j > 0 && j < h;
-                const QPointF p = imBild(quelle, blick, i, j);
+                const QPointF p = imBild(quelle, blick, i - 0.5, j - 0.5);
                 const auto treffer =
                     std::count_if(teile.begin(), teile.end(), [&](const QPolygonF& t) {
                         return t.containsPoint(p, Qt::OddEvenFill);
@@ -244,10 +247,13 @@ private slots:
     {
         for (const Blick& b :
              {Blick{0, 0, 0, 16, 9}, Blick{180, 0, 0, 16, 9}, Blick{NAN, 0, 0, 16, 9},
-              Blick{90, INFINITY, 0, 16, 9}, Blick{90, 0, 0, 0, 9}})
+              Blick{90, INFINITY, 0, 16, 9}, Blick{90, 0, 0, 0, 9}, Blick{90, 0, 0, 16, 0}})
             QVERIFY(Karte(Pano, b).isNull() && benoetigterBereich(Pano, b).isNull() &&
                     schnitt::panorama::umriss(Pano, b).isEmpty() && !enthaelt(Pano, b, {360, 180}));
-        QVERIFY(Karte(QSize(0, 360), {90, 0, 0, 16, 9}).isNull() && Karte().mitGier(90).isNull());
+        QVERIFY(Karte(QSize(0, 360), {90, 0, 0, 16, 9}).isNull() &&
+                Karte(QSize(720, 0), {90, 0, 0, 16, 9}).isNull() && Karte().mitGier(90).isNull());
+        // The corners alone make an outline.
+        QCOMPARE(schnitt::panorama::umriss(Pano, {90, 0, 0, 16, 9}, 1).value(0).size(), 5);
         // The largest side whose fixed-point columns still fit, and one more.
         const int groesste = std::numeric_limits<qint32>::max() >> (Karte::Bruchbits + 1);
         QVERIFY(!Karte(QSize(groesste, groesste), {90, 0, 0, 2, 2}).isNull());
@@ -257,7 +263,8 @@ private slots:
         const QImage pano = testbilder::fotoaehnlich(720, 360, 1);
         QVERIFY(abbilden(pano, {}, Pano, Karte(QSize(722, 361), {90, 0, 0, 16, 9})).isNull());
         const Karte karte(Pano, {90, 0, 0, 16, 9});
-        QVERIFY(abbilden(pano.copy(0, 0, 719, 360), {}, Pano, karte).isNull());
+        QVERIFY(abbilden(pano.copy(0, 0, 719, 360), {}, Pano, karte).isNull() &&
+                karte.mitGier(NAN).isNull());
         // Other formats are converted, not read as if they were RGB32.
         QCOMPARE(testbilder::ersterUnterschied(
                      abbilden(pano.convertToFormat(QImage::Format_RGB888), {}, Pano, karte),
