@@ -64,9 +64,14 @@ QByteArray lesen(const QString& pfad)
     return datei.readAll();
 }
 
+QString testpfad(const QString& name)
+{
+    return QStringLiteral(SICHTWERK_TESTDATEN "/") + name;
+}
+
 QByteArray testdatei(const QString& name)
 {
-    return lesen(QStringLiteral(SICHTWERK_TESTDATEN "/") + name);
+    return lesen(testpfad(name));
 }
 
 QString ersterUnterschied(const QImage& ist, const QImage& soll)

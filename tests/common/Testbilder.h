@@ -23,6 +23,7 @@ QByteArray lesen(const QString& pfad);
 // A file of tests/data: pictures that Qt cannot write (GIF, restart markers,
 // EXIF) and headers that claim sizes no real file has.
 QByteArray testdatei(const QString& name);
+QString testpfad(const QString& name);
 
 // "" when both pictures have the same size and pixels (compared as RGB32),
 // else where and how they first differ.

@@ -21,12 +21,6 @@ using formhelfer::konfiguration;
 
 namespace {
 
-// Bytes as written, NULs included.
-template <qsizetype N> QByteArray roh(const char (&text)[N])
-{
-    return QByteArray(text, N - 1);
-}
-
 QByteArray muell(qsizetype laenge)
 {
     QByteArray b(laenge, '\0');
@@ -70,8 +64,8 @@ private slots:
               u"A"_qs + QChar(0) + u"B"_qs + QChar(0));
         zeile("Schlüsselliste, Sektion fehlt", datei, u"Zurück"_qs, QString(), {});
         // 254 characters and the list's zero fill the buffer; one more cuts the name.
-        zeile("Schlüsselliste füllt den Puffer", "[A]\r\n" + QByteArray(253, 'k') + "=1",
-              u"A"_qs, QString(), QString(253, u'k') + QChar(0));
+        zeile("Schlüsselliste füllt den Puffer", "[A]\r\n" + QByteArray(253, 'k') + "=1", u"A"_qs,
+              QString(), QString(253, u'k') + QChar(0));
         zeile("Schlüsselliste ein Zeichen zu lang", "[A]\r\n" + QByteArray(254, 'k') + "=1",
               u"A"_qs, QString(), QString(253, u'k'));
     }
@@ -152,52 +146,14 @@ private slots:
     {
         QTest::addColumn<QByteArray>("inhalt");
         QTest::addColumn<QString>("erwartet");
-        const QByteArray links = "[Links]\r\nTop=1\r\nLeft=2\r\nWidth=30\r\nHeight=40\r\n";
-        QTest::newRow("ohne") << links << "bmp 90 0 0 | 0x0 0 0 | - | ";
-        QTest::newRow("PNG") << links + "[Ausgabe]\r\nFormat=PNG\r\n[Vorlage]\r\nAnpassen=nein\r\n"
-                             << "png 90 0 0 | 0x0 0 0 | - | Ausgabeformat: PNG";
-        QTest::newRow("JPEG") << QByteArray("[Ausgabe]\r\nformat=jpg\r\nQualitaet= 100\r\n"
-                                            "Verlustfrei=1\r\n")
-                              << "jpg 100 1 1 | 0x0 0 0 | - | Ausgabeformat: JPEG, Qualität 100, "
-                                 "ohne Neukodierung wo möglich";
-        QTest::newRow("WebP") << QByteArray("[Ausgabe]\r\nFormat=webp\r\n")
-                              << "webp 90 0 0 | 0x0 0 0 | - | Ausgabeformat: WebP, verlustfrei";
-        QTest::newRow("Format unbekannt")
-            << QByteArray("[Ausgabe]\r\nFormat=gif\r\n")
-            << "bmp 90 0 0 | 0x0 0 0 | - | Ausgabeformat 'gif' in 'k.ini' ist unbekannt: erlaubt "
-               "sind bmp, png, jpg, tif und webp";
-        QTest::newRow("Qualität 1, Verlustfrei 0")
-            << QByteArray("[Ausgabe]\r\nFormat=jpg\r\nQualitaet=1\r\nVerlustfrei=0\r\n")
-            << "jpg 1 1 0 | 0x0 0 0 | - | Ausgabeformat: JPEG, Qualität 1";
-        QTest::newRow("Qualität 101")
-            << QByteArray("[Ausgabe]\r\nFormat=jpg\r\nQualitaet=101\r\n")
-            << "jpg 90 0 0 | 0x0 0 0 | - | Qualitaet '101' in 'k.ini' liegt nicht zwischen 1 und "
-               "100";
-        QTest::newRow("Vorlage")
-            << QByteArray("[Vorlage]\r\nBreite=40000\r\nHoehe=855\r\nAnpassen=Skalieren\r\n"
-                          "Ausrichtung=exif\r\n")
-            << "bmp 90 0 0 | 40000x855 1 1 | - | ";
-        QTest::newRow("skalieren ohne Größe")
-            << QByteArray("[Vorlage]\r\nBreite=0\r\nHoehe=855\r\nAnpassen=skalieren\r\n")
-            << "bmp 90 0 0 | 0x855 0 0 | - | 'k.ini': Anpassen=skalieren gilt nicht, denn "
-               "[Vorlage] nennt keine Breite und Hoehe über 0; die Rahmen bleiben in Pixeln";
-        // Blickwinkel 0 is no panorama view, and says nothing.
-        QTest::newRow("Panorama")
-            << links + "Blickwinkel=90,5\r\nNick=-90\r\n[Rechts]\r\nWidth=8\r\n"
-                       "Blickwinkel=1\r\nGier=45.25\r\nInterpolation=bikubisch\r\n"
-                       "[Zur\xFC"
-                       "ck]\r\nWidth=8\r\nBlickwinkel=0\r\n[Vorw\xE4rts]\r\nBlickwinkel=179\r\n"
-            << "bmp 90 0 0 | 0x0 0 0 | V 179/0/0/0 L 90.5/-90/-90/0 R 1/45.25/0/1 | ";
-        QTest::newRow("Panorama unbrauchbar")
-            << links + "Blickwinkel=180\r\n[Rechts]\r\nBlickwinkel=9\r\nNick=abc\r\n"
-                       "[Zur\xFC"
-                       "ck]\r\nBlickwinkel=9\r\nNick=91\r\n[Vorw\xE4rts]\r\nBlickwinkel=x\r\n"
-            << "bmp 90 0 0 | 0x0 0 0 | - | Error: 'k.ini', Vorwärts: Blickwinkel x liegt nicht "
-               "zwischen 1 und 179; die Richtung ist nicht festgelegt\nError: 'k.ini', Links: "
-               "Blickwinkel 180 liegt nicht zwischen 1 und 179; die Richtung ist nicht festgelegt\n"
-               "Error: 'k.ini', Rechts: Nick abc liegt nicht zwischen -90 und 90; die Richtung ist "
-               "nicht festgelegt\nError: 'k.ini', Zurück: Nick 91 liegt nicht zwischen -90 und 90; "
-               "die Richtung ist nicht festgelegt";
+        // Each NAME.ini there with what NAME.txt says is read from it.
+        const QDir ordner(testbilder::testpfad(u"abschnitte"_qs));
+        for (const QString& ini : ordner.entryList({u"*.ini"_qs})) {
+            const QString txt = ini.chopped(3) + u"txt"_qs;
+            QTest::newRow(qUtf8Printable(ini))
+                << testbilder::lesen(ordner.filePath(ini))
+                << QString::fromUtf8(testbilder::lesen(ordner.filePath(txt)));
+        }
     }
     void neueAbschnitte()
     {
@@ -255,19 +211,17 @@ private slots:
                    "[Rechts]\r\nWidth=" + megabyte + "\r\nTop=5\r\n"
             << false << QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 5, 0, 0, 0, 0, 0, 0, 0};
         QTest::newRow("NUL-Bytes")
-            << roh("[Links]\r\nTop=\0\r\nLeft=2\0\r\nWid\0th=9\r\nWidth=150\r\n\0\0\r\n"
-                   "Height=705\r\n[Rech\0ts]\r\nWidth=5\r\n")
-            << false << QList<int>{0, 0, 0, 0, 0, 0, 150, 705, 0, 0, 0, 0, 0, 0, 0, 0};
+            << testbilder::testdatei(u"kaputt/nul.ini"_qs) << false
+            << QList<int>{0, 0, 0, 0, 0, 0, 150, 705, 0, 0, 0, 0, 0, 0, 0, 0};
         QTest::newRow("ohne Zeilenenden")
-            << QByteArray("[Links]Top=1 Left=2 Width=3 Height=4 [Rechts] Width=5") << false << null;
+            << testbilder::testdatei(u"kaputt/ohne-zeilenenden.ini"_qs) << false << null;
         QTest::newRow("gemischte Zeilenenden")
-            << QByteArray("[Links]\rTop=1\nLeft=2\r\nWidth=3\n\rHeight=4\r[Rechts]\nWidth=5")
-            << false << QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 0, 0, 5, 0, 0, 0, 0, 0};
+            << testbilder::testdatei(u"kaputt/gemischte-zeilenenden.ini"_qs) << false
+            << QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 0, 0, 5, 0, 0, 0, 0, 0};
         // The first section of a name counts, and in it the first key.
         QTest::newRow("doppelte Sektionen und Schlüssel")
-            << QByteArray("[Links]\r\nWidth=150\r\nwidth=99\r\nTop=1\r\n[Rechts]\r\nWidth=7\r\n"
-                          "[LINKS]\r\nHeight=705\r\nWidth=1\r\n")
-            << false << QList<int>{0, 0, 0, 0, 1, 0, 150, 0, 0, 0, 7, 0, 0, 0, 0, 0};
+            << testbilder::testdatei(u"kaputt/doppelt.ini"_qs) << false
+            << QList<int>{0, 0, 0, 0, 1, 0, 150, 0, 0, 0, 7, 0, 0, 0, 0, 0};
         // The file is Windows-1252: "ä" written as UTF-8 reads as "Ã¤", so
         // "[Vorwärts]" and "[Zurück]" are other sections then.
         QTest::newRow("UTF-8 mit Umlauten")
