@@ -169,46 +169,23 @@ private slots:
 
     void dateistufe_data()
     {
-        // Lists are split at ';'. Files before and after as `baum` gives them; before the
-        // update, "folder/" and "link->target" make those.
+        // Rows of update/dateistufe.tsv; lists in them are split at ';'. Files before and
+        // after as `baum` gives them; before the update, "folder/" and "link->target" make those.
         QTest::addColumn<QStringList>("vorher");
         QTest::addColumn<QStringList>("liste");
         QTest::addColumn<QStringList>("fehler"); // names in the error boxes
-        QTest::addColumn<QString>("label2");
-        QTest::addColumn<double>("balken");
+        QTest::addColumn<QString>("label2");     // "k/n 'name'": the bar stands at k/n
         QTest::addColumn<QStringList>("danach"); // besides program file and script
-        auto zeile = [](const char* name, const char* vorher, const char* liste, const char* fehler,
-                        const char* label2, double balken, const char* danach) {
-            auto teile = [](const char* t) {
-                return QString::fromUtf8(t).split(u';', Qt::SkipEmptyParts);
-            };
-            QTest::newRow(name) << teile(vorher) << teile(liste) << teile(fehler)
-                                << QString::fromUtf8(label2) << balken << teile(danach);
-        };
-        zeile("drei Einträge", "", "1|a|/a|;2|b|/b|;3|c|/c|", "", "3/3 'c'", 100,
-              "P/a=a;P/b=b;P/c=c");
-        zeile("Lücke nach Datei2", "", "1|a|/a|;2|b|/b|;4|d|/d|", "", "2/3 'b'", 200.0 / 3,
-              "P/a=a;P/b=b");
-        // A file the signature names that does not arrive refuses the whole update.
-        zeile("Eintrag ohne URL", "", "1|a|/a|;2|b||;3|c|/c|", "b", "1/3 'a'", 100.0 / 3,
-              "abgelehnt");
-        zeile("Namen leer", "", "1||/a|", "", "0/-1", 0, "");
-        zeile("vorhandener Ordner", "P/plugins/a=alt;P/plugins/b=bleibt", "1|a|/a|\\plugins\\", "",
-              "1/1 'a'", 100, "P/plugins;P/plugins/a=a;P/plugins/b=bleibt");
-        // Refused before any request: "/boese" is never asked for.
-        zeile("Namen und Ordner nach außen", "",
-              "1|..\\x|/boese|;2|../x|/boese|;3|/x|/boese|;4|C:x|/boese|;5|..|/boese|;"
-              "6|x|/boese|\\..\\;7|x|/boese|nebenan\\;8|x|/boese|\\a\\..\\..\\;9|b|/b|",
-              "..\\x;../x;/x;C:x;..;x;x;x", "1/9 'b'", 100.0 / 9, "P/b=b");
-        zeile("Verknüpfung nach außen", "draussen/;P/plugins->draussen", "1|a|/a|\\plugins\\neu\\",
-              "a", "1/1 'a'", 100, "draussen;P/a=a;P/plugins");
-        zeile("Server antwortet nie", "P/a=alt", "1|a|/nie|;2|b|/b|", "a", "1/2 'b'", 50,
-              "abgelehnt");
-        // What an aborted update may have left where the downloads go.
-        zeile("alte Stufe als Datei", "P/.update-stufe=alt", "1|a|/a|", "", "1/1 'a'", 100,
-              "P/a=a");
-        zeile("alte Stufe als Verknüpfung", "draussen/;P/.update-stufe->draussen", "1|a|/a|", "",
-              "1/1 'a'", 100, "draussen;P/a=a");
+        const QString tabelle =
+            QString::fromUtf8(testbilder::testdatei(u"update/dateistufe.tsv"_qs));
+        auto teile = [](const QString& s) { return s.split(u';', Qt::SkipEmptyParts); };
+        for (const QString& zeile : tabelle.split(u'\n', Qt::SkipEmptyParts)) {
+            if (zeile.startsWith(u'#'))
+                continue;
+            const QStringList t = zeile.split(u'\t');
+            QTest::newRow(t[0].toUtf8().constData())
+                << teile(t[1]) << teile(t[2]) << teile(t[3]) << t[4] << teile(t[5]);
+        }
     }
     void dateistufe()
     {
@@ -216,7 +193,6 @@ private slots:
         QFETCH(QStringList, liste);
         QFETCH(QStringList, fehler);
         QFETCH(QString, label2);
-        QFETCH(double, balken);
         QFETCH(QStringList, danach);
 
         Lauf lauf;
@@ -258,7 +234,9 @@ private slots:
         if (!angenommen)
             QCOMPARE(lauf.boxen.back().text, u"Update fehlgeschlagen"_qs);
         QCOMPARE(lauf.kind<QLabel>("Label2")->text(), u"Datei: "_qs + label2);
-        QVERIFY(qAbs(lauf.kind<Rechteck>("Shape2")->breite() - balken) < 1e-3);
+        const int k = label2.section(u'/', 0, 0).toInt(),
+                  n = label2.section(u' ', 0, 0).section(u'/', 1).toInt();
+        QVERIFY(qAbs(lauf.kind<Rechteck>("Shape2")->breite() - (k ? 100.0 * k / n : 0)) < 1e-3);
         QStringList erwartet = grundbestand + danach;
         erwartet.sort();
         QCOMPARE(baum(lauf.wurzel.path()), angenommen ? erwartet : zuvor);
@@ -439,22 +417,13 @@ private slots:
     {
         QTest::addColumn<QString>("fall");
         QTest::addColumn<QString>("grund"); // the log line, as a pattern
-        auto zeile = [](const char* fall, const char* grund) {
-            QTest::newRow(fall) << QString::fromUtf8(fall) << QString::fromUtf8(grund);
-        };
-        zeile("Programmdatei geändert", "^Updatefehler: Datei 'Sichtwerk.dxe' stimmt nicht mit");
-        zeile("Skript geändert", "^Updatefehler: Datei 'update.cmd' stimmt nicht mit");
-        zeile("Listendatei geändert", "^Updatefehler: Datei 'x.dat' stimmt nicht mit");
-        zeile("Eintrag mehr", "^Updatefehler: Datei 'updatedata.txt' stimmt nicht mit");
-        zeile("Datei fehlt", "^Updatefehler: Datei 'x.dat' fehlt");
-        zeile("Skript nicht signiert", "^Updatefehler: Datei 'update.cmd' ist nicht signiert");
-        zeile("Zeile geändert", "^Updatefehler: Signatur ungültig$");
-        zeile("fremder Schlüssel", "^Updatefehler: Signatur ungültig$");
-        zeile("ältere Version", "^Updatefehler: die Signatur gilt für Version '1,200'");
-        zeile("keine Signatur", "^Updatefehler: keine Signatur");
-        zeile("ohne Schlüssel", "^Updatefehler: kein Schlüssel");
-        zeile("Ziel ist ein Ordner", "^Updatefehler: '.*x.dat' ist ein Ordner");
-        zeile("Programmdatei fehlt", ""); // refused before anything else is asked for
+        const QString tabelle =
+            QString::fromUtf8(testbilder::testdatei(u"update/abgelehnt.tsv"_qs));
+        for (const QString& zeile : tabelle.split(u'\n', Qt::SkipEmptyParts)) {
+            const QStringList t = zeile.split(u'\t');
+            if (!zeile.startsWith(u'#'))
+                QTest::newRow(t[0].toUtf8().constData()) << t[0] << t[1];
+        }
     }
     void abgelehnt()
     {
