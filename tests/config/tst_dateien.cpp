@@ -39,42 +39,29 @@ private slots:
         QTest::addColumn<QString>("vorgang");
         QTest::addColumn<QString>("ziel");
         QTest::addColumn<QString>("grund");
+        auto zeile = [](const char* name, const char* vorgang, const QString& ziel,
+                        const char* grund) {
+            QTest::newRow(name) << QString::fromUtf8(vorgang) << ziel << QString::fromUtf8(grund);
+        };
         const QString lang(300, u'x');
-        QTest::newRow("lesen: fehlt") << "lesen"
-                                      << "weg.jpg"
-                                      << "die Datei existiert nicht";
-        QTest::newRow("lesen: Ordner") << "lesen"
-                                       << "ordner"
-                                       << "an ihrer Stelle steht ein Ordner";
+        zeile("lesen: fehlt", "lesen", u"weg.jpg"_qs, "die Datei existiert nicht");
+        zeile("lesen: Ordner", "lesen", u"ordner"_qs, "an ihrer Stelle steht ein Ordner");
         // Its size is given as 0, like that of a pipe; it is read whole all the same.
-        QTest::newRow("lesen: Größe unbekannt") << "lesen"
-                                                << "/proc/self/cmdline"
-                                                << "";
-        QTest::newRow("Ordner: schon da") << "ordner"
-                                          << "ordner/voll"
-                                          << "";
-        QTest::newRow("Ordner: zwei neue") << "ordner"
-                                           << "neu/unten"
-                                           << "";
-        QTest::newRow("Ordner: Datei im Weg") << "ordner"
-                                              << "datei"
-                                              << "an seiner Stelle steht eine Datei";
-        QTest::newRow("Ordner: Datei im Pfad") << "ordner"
-                                               << "datei/unten/tiefer"
-                                               << "ein Teil des Pfads ist kein Ordner";
-        QTest::newRow("Ordner: zu lang") << "ordner" << lang << "der Name ist zu lang";
-        QTest::newRow("schreiben: Ordner fehlt") << "schreiben"
-                                                 << "fehlt/a.bmp"
-                                                 << "ein Ordner des Pfads fehlt";
-        QTest::newRow("schreiben: zu lang") << "schreiben" << lang + ".bmp"
-                                            << "der Name ist zu lang";
-        QTest::newRow("schreiben: Ordner im Weg") << "schreiben"
-                                                  << "ordner"
-                                                  << "an ihrer Stelle steht ein Ordner";
+        zeile("lesen: Größe unbekannt", "lesen", u"/proc/self/cmdline"_qs, "");
+        zeile("Ordner: schon da", "ordner", u"ordner/voll"_qs, "");
+        zeile("Ordner: zwei neue", "ordner", u"neu/unten"_qs, "");
+        zeile("Ordner: Datei im Weg", "ordner", u"datei"_qs, "an seiner Stelle steht eine Datei");
+        zeile("Ordner: Datei im Pfad", "ordner", u"datei/unten/tiefer"_qs,
+              "ein Teil des Pfads ist kein Ordner");
+        zeile("Ordner: zu lang", "ordner", lang, "der Name ist zu lang");
+        zeile("schreiben: Ordner fehlt", "schreiben", u"fehlt/a.bmp"_qs,
+              "ein Ordner des Pfads fehlt");
+        zeile("schreiben: zu lang", "schreiben", lang + u".bmp"_qs, "der Name ist zu lang");
+        zeile("schreiben: Ordner im Weg", "schreiben", u"ordner"_qs,
+              "an ihrer Stelle steht ein Ordner");
         // The second byte goes over the limit, as on a full disk.
-        QTest::newRow("schreiben: zu groß") << "zu groß"
-                                            << "ordner/a.bmp"
-                                            << "die Datei wäre zu groß für das Dateisystem";
+        zeile("schreiben: zu groß", "zu groß", u"ordner/a.bmp"_qs,
+              "die Datei wäre zu groß für das Dateisystem");
     }
     void gruende()
     {

@@ -21,12 +21,6 @@ using namespace formhelfer;
 
 namespace {
 
-const QByteArray Beispiel = "[Vorw\xE4rts]\r\nTop=0\r\nLeft=150\r\nWidth=840\r\nHeight=705\r\n"
-                            "[Links]\r\nTop=0\r\nLeft=0\r\nWidth=150\r\nHeight=705\r\n"
-                            "[Rechts]\r\nTop=0\r\nLeft=990\r\nWidth=150\r\nHeight=705\r\n"
-                            "[Zur\xFC"
-                            "ck]\r\nTop=705\r\nLeft=0\r\nWidth=1140\r\nHeight=150\r\n";
-
 bool hervorgehoben(const QPushButton* k)
 {
     return k->palette().color(QPalette::Button) == k->palette().color(QPalette::Highlight);
@@ -227,18 +221,19 @@ private slots:
         QTemporaryDir dir;
         schreibeDatei(dir.filePath(u"config.ini"_qs), "");
         const QString pfad = dir.filePath(u"beispielconfig.ini"_qs);
+        const QByteArray beispiel = beispielKonfiguration();
         Form1 form(dir.path(), QUrl());
         QTest::mouseClick(knopf(form, u"Command4"_qs), Qt::LeftButton);
-        QCOMPARE(testbilder::lesen(pfad), Beispiel);
+        QCOMPARE(testbilder::lesen(pfad), beispiel);
 
         // Written again over the user's edits: the sample values come back,
         // everything the user added stays.
-        QByteArray bearbeitet = Beispiel;
+        QByteArray bearbeitet = beispiel;
         bearbeitet.replace("Width=150\r\nHeight=705\r\n[Rechts]",
                            "Width=999\r\nHeight=705\r\nNotiz=eigene\r\n[Rechts]");
         schreibeDatei(pfad, bearbeitet + "[Eigenes]\r\nx=1\r\n");
         QTest::mouseClick(knopf(form, u"Command4"_qs), Qt::LeftButton);
-        QByteArray erwartet = Beispiel;
+        QByteArray erwartet = beispiel;
         erwartet.replace("Height=705\r\n[Rechts]", "Height=705\r\nNotiz=eigene\r\n[Rechts]");
         QCOMPARE(testbilder::lesen(pfad), erwartet + "[Eigenes]\r\nx=1\r\n");
         QCOMPARE(protokollZeilen(form).mid(3),
