@@ -197,8 +197,8 @@ private slots:
         bild(u"klein.jpg"_qs, 182, 302, "JPEG");
         bild(u"Gross.jpg"_qs, 250, 180, "JPEG");
         testbilder::schreiben(m_tmp->path(), u"kaputt.gif"_qs, "GIF89a");
-        testbilder::schreiben(m_tmp->path(), u"vorlage.ini"_qs,
-                              testbilder::testdatei(u"aufrufe/vorlage.ini"_qs));
+        for (const QString& ini : {u"vorlage.ini"_qs, u"ohne-breite.ini"_qs, u"ohne-hoehe.ini"_qs})
+            testbilder::schreiben(m_tmp->path(), ini, testbilder::testdatei(u"aufrufe/"_qs + ini));
         const Ergebnis e = starten(argumente);
         QCOMPARE(e.code, code);
         QCOMPARE(e.aus, aus);
