@@ -21,6 +21,39 @@
 
 namespace {
 
+const char DateistufeTabelle[] = R"tabelle(# name	vorher	liste	fehler	Label2	danach
+drei Einträge		1|a|/a|;2|b|/b|;3|c|/c|		3/3 'c'	P/a=a;P/b=b;P/c=c
+Lücke nach Datei2		1|a|/a|;2|b|/b|;4|d|/d|		2/3 'b'	P/a=a;P/b=b
+# A file the signature names that does not arrive refuses the whole update.
+Eintrag ohne URL		1|a|/a|;2|b||;3|c|/c|	b	1/3 'a'	abgelehnt
+Namen leer		1||/a|		0/-1	
+vorhandener Ordner	P/plugins/a=alt;P/plugins/b=bleibt	1|a|/a|\plugins\		1/1 'a'	P/plugins;P/plugins/a=a;P/plugins/b=bleibt
+# Refused before any request: "/boese" is never asked for.
+Namen und Ordner nach außen		1|..\x|/boese|;2|../x|/boese|;3|/x|/boese|;4|C:x|/boese|;5|..|/boese|;6|x|/boese|\..\;7|x|/boese|nebenan\;8|x|/boese|\a\..\..\;9|b|/b|	..\x;../x;/x;C:x;..;x;x;x	1/9 'b'	P/b=b
+Verknüpfung nach außen	draussen/;P/plugins->draussen	1|a|/a|\plugins\neu\	a	1/1 'a'	draussen;P/a=a;P/plugins
+Server antwortet nie	P/a=alt	1|a|/nie|;2|b|/b|	a	1/2 'b'	abgelehnt
+# What an aborted update may have left where the downloads go.
+alte Stufe als Datei	P/.update-stufe=alt	1|a|/a|		1/1 'a'	P/a=a
+alte Stufe als Verknüpfung	draussen/;P/.update-stufe->draussen	1|a|/a|		1/1 'a'	draussen;P/a=a
+)tabelle";
+
+const char AbgelehntTabelle[] =
+    R"tabelle(# case	the log line, as a pattern; none: refused before anything else is asked for
+Programmdatei geändert	^Updatefehler: Datei 'Sichtwerk.dxe' stimmt nicht mit
+Skript geändert	^Updatefehler: Datei 'update.cmd' stimmt nicht mit
+Listendatei geändert	^Updatefehler: Datei 'x.dat' stimmt nicht mit
+Eintrag mehr	^Updatefehler: Datei 'updatedata.txt' stimmt nicht mit
+Datei fehlt	^Updatefehler: Datei 'x.dat' fehlt
+Skript nicht signiert	^Updatefehler: Datei 'update.cmd' ist nicht signiert
+Zeile geändert	^Updatefehler: Signatur ungültig$
+fremder Schlüssel	^Updatefehler: Signatur ungültig$
+ältere Version	^Updatefehler: die Signatur gilt für Version '1,200'
+keine Signatur	^Updatefehler: keine Signatur
+ohne Schlüssel	^Updatefehler: kein Schlüssel
+Ziel ist ein Ordner	^Updatefehler: '.*x.dat' ist ein Ordner
+Programmdatei fehlt	
+)tabelle";
+
 const QString pfadVersion = u"/wandelbuch/Sichtwerk/version.txt"_qs;
 const QString pfadProgramm = u"/wandelbuch/Sichtwerk/Sichtwerk.txt"_qs;
 const QString pfadSkript = u"/wandelbuch/Sichtwerk/update.txt"_qs;
@@ -176,8 +209,7 @@ private slots:
         QTest::addColumn<QStringList>("fehler"); // names in the error boxes
         QTest::addColumn<QString>("label2");     // "k/n 'name'": the bar stands at k/n
         QTest::addColumn<QStringList>("danach"); // besides program file and script
-        const QString tabelle =
-            QString::fromUtf8(testbilder::testdatei(u"update/dateistufe.tsv"_qs));
+        const QString tabelle = QString::fromUtf8(QByteArray(DateistufeTabelle));
         auto teile = [](const QString& s) { return s.split(u';', Qt::SkipEmptyParts); };
         for (const QString& zeile : tabelle.split(u'\n', Qt::SkipEmptyParts)) {
             if (zeile.startsWith(u'#'))
@@ -417,8 +449,7 @@ private slots:
     {
         QTest::addColumn<QString>("fall");
         QTest::addColumn<QString>("grund"); // the log line, as a pattern
-        const QString tabelle =
-            QString::fromUtf8(testbilder::testdatei(u"update/abgelehnt.tsv"_qs));
+        const QString tabelle = QString::fromUtf8(QByteArray(AbgelehntTabelle));
         for (const QString& zeile : tabelle.split(u'\n', Qt::SkipEmptyParts)) {
             const QStringList t = zeile.split(u'\t');
             if (!zeile.startsWith(u'#'))

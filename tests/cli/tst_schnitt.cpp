@@ -29,6 +29,74 @@ using testbilder::kodieren;
 
 namespace {
 
+const char PruefenTabelle[] =
+    R"tabelle(genau bis zum Rand | --pruefen --config prog/config.ini --richtungen=vr gross.bmp | 0
+Geprüft: 1 Bilder, 1 passen, 0 passen nicht, 0 nicht lesbar
+
+namensgleich | --pruefen --config prog/config.ini --richtungen=vr gross.bmp Gross.jpg | 1
+Error: Gross.jpg nicht ausgeschnitten: seine Ansichten hießen wie die von gross.bmp
+Geprüft: 2 Bilder, 1 passen, 1 passen nicht, 0 nicht lesbar
+
+Ränder und Unlesbares | --pruefen --config prog/config.ini gross.bmp klein.jpg kaputt.gif | 1
+gross.bmp: Rahmen Links (Left 5, Top 3, Width 41, Height 300) liegt nicht ganz im Bild (250 × 180)
+gross.bmp: Rahmen Zurück (Left -8, Top 150, Width 90, Height 40) liegt nicht ganz im Bild (250 × 180)
+klein.jpg: Rahmen Links (Left 5, Top 3, Width 41, Height 300) liegt nicht ganz im Bild (182 × 302)
+klein.jpg: Rahmen Rechts (Left 150, Top 20, Width 33, Height 17) liegt nicht ganz im Bild (182 × 302)
+klein.jpg: Rahmen Vorwärts (Left 0, Top 0, Width 250, Height 180) liegt nicht ganz im Bild (182 × 302)
+klein.jpg: Rahmen Zurück (Left -8, Top 150, Width 90, Height 40) liegt nicht ganz im Bild (182 × 302)
+Error: kaputt.gif konnte nicht geladen werden: die Bilddaten sind beschädigt
+Geprüft: 3 Bilder, 0 passen, 2 passen nicht, 1 nicht lesbar
+
+andere Größe als die Vorlage | --pruefen --config vorlage.ini gross.bmp klein.jpg | 1
+gross.bmp: das Bild ist 250 × 180 groß, die Rahmen gelten für 250 × 302 ([Vorlage], Anpassen=nein)
+klein.jpg: das Bild ist 182 × 302 groß, die Rahmen gelten für 250 × 302 ([Vorlage], Anpassen=nein)
+Geprüft: 2 Bilder, 0 passen, 2 passen nicht, 0 nicht lesbar
+
+Vorlage ohne Breite | --pruefen --config ohne-breite.ini gross.bmp | 0
+Geprüft: 1 Bilder, 1 passen, 0 passen nicht, 0 nicht lesbar
+
+Vorlage ohne Höhe | --pruefen --config ohne-hoehe.ini gross.bmp | 0
+Geprüft: 1 Bilder, 1 passen, 0 passen nicht, 0 nicht lesbar
+)tabelle";
+
+const char ListeFehler[] = R"tabelle(b/weg.bmp aus der Liste existiert nicht
+b/sub aus der Liste ist keine gewöhnliche Datei
+b/notiz.txt aus der Liste ist kein Bild: der Name endet nicht auf jpg, gif, bmp, .jpeg, .jpe, .png, .tif, .tiff oder .webp
+../~/b/x.bmp aus der Liste nicht ausgeschnitten: mit '..' im Pfad könnten seine Ansichten außerhalb des Ausgabeordners landen
+./aus/alt_R.bmp aus der Liste liegt im Ausgabeordner: Ansichten werden nicht wieder geschnitten
+)tabelle";
+
+const char FalscheAufrufe[] =
+    R"tabelle(unbekannte Option | --config prog/config.ini --schnell b | Unbekannte Option '--schnell' (Hilfe: sichtwerk-schnitt --help)
+Wert fehlt | b --config | Zu --config fehlt der Wert (Hilfe: sichtwerk-schnitt --help)
+ohne --config | b | --config DATEI fehlt (Hilfe: sichtwerk-schnitt --help)
+ohne Eingabe | --config prog/config.ini --rekursiv | Keine EINGABE angegeben: ein Ordner, eine Bilddatei oder --liste DATEI (Hilfe: sichtwerk-schnitt --help)
+0/4 | --config prog/config.ini --teil 0/4 b | --teil 0/4: K muss zwischen 1 und N liegen (Hilfe: sichtwerk-schnitt --help)
+5/4 | --config prog/config.ini --teil 5/4 b | --teil 5/4: K muss zwischen 1 und N liegen (Hilfe: sichtwerk-schnitt --help)
+1/x | --config prog/config.ini --teil 1/x b | --teil '1/x' hat nicht die Form K/N aus zwei ganzen Zahlen, etwa 3/8 (Hilfe: sichtwerk-schnitt --help)
+1/99999999999 | --config prog/config.ini --teil 1/99999999999 b | --teil '1/99999999999' hat nicht die Form K/N aus zwei ganzen Zahlen, etwa 3/8 (Hilfe: sichtwerk-schnitt --help)
+-1/4 | --config prog/config.ini --teil -1/4 b | --teil '-1/4' hat nicht die Form K/N aus zwei ganzen Zahlen, etwa 3/8 (Hilfe: sichtwerk-schnitt --help)
+2 | --config prog/config.ini --teil 2 b | --teil '2' hat nicht die Form K/N aus zwei ganzen Zahlen, etwa 3/8 (Hilfe: sichtwerk-schnitt --help)
+--null ohne Liste | --config prog/config.ini --null b | --null gilt nur mit --liste (Hilfe: sichtwerk-schnitt --help)
+--manifest beim Prüfen | --config prog/config.ini --pruefen --manifest m.csv b | --manifest gilt nur beim Schneiden, nicht mit --pruefen (Hilfe: sichtwerk-schnitt --help)
+Liste fehlt | --config prog/config.ini --liste weg.txt | Die Liste 'weg.txt' kann nicht gelesen werden: die Datei existiert nicht
+Manifest ohne Ordner | --config prog/config.ini --manifest weg/m.csv b | Der Ordner für das Manifest 'weg/m.csv' existiert nicht
+Manifest ist Ordner | --config prog/config.ini --manifest b b | Das Manifest 'b' wäre ein Ordner
+Config fehlt | --config weg.ini b | Die Konfigurationsdatei 'weg.ini' existiert nicht
+Config unlesbar | --config gesperrt.ini b | Die Konfigurationsdatei 'gesperrt.ini' kann nicht gelesen werden: keine Leserechte
+Config ist Ordner | --config prog b | Die Konfigurationsdatei 'prog' ist keine gewöhnliche Datei
+Config ohne Richtung | --config b/a.bmp b | Die Konfigurationsdatei 'b/a.bmp' legt keine Richtung fest (jede Width fehlt oder ist 0)
+Richtung ohne Rahmen | --config nurlinks.ini --richtungen LR b | Die Richtung Rechts ist in der Konfigurationsdatei 'nurlinks.ini' nicht festgelegt (Width fehlt oder ist 0)
+unbekannte Richtung | --config prog/config.ini --richtungen=LX b | Unbekannte Richtung 'X' in --richtungen: erlaubt sind L, R, V und Z (Hilfe: sichtwerk-schnitt --help)
+Ordner unlesbar | --config prog/config.ini b gesperrt | Der Ordner 'gesperrt' kann nicht gelesen werden
+Unterordner unlesbar | --config prog/config.ini --rekursiv . | Der Ordner './gesperrt' kann nicht gelesen werden
+Eingabe fehlt | --config prog/config.ini b b/weg.jpg | Die Eingabe 'b/weg.jpg' existiert nicht
+Format unbekannt | --config prog/config.ini --format gif b | Unbekanntes Format 'gif' in --format: erlaubt sind bmp, png, jpg, tif und webp (Hilfe: sichtwerk-schnitt --help)
+Qualität zu hoch | --config prog/config.ini --qualitaet=101 b | --qualitaet 101 liegt nicht zwischen 1 und 100 (Hilfe: sichtwerk-schnitt --help)
+Format der Datei unbekannt | --config gif.ini b | Ausgabeformat 'gif' in 'gif.ini' ist unbekannt: erlaubt sind bmp, png, jpg, tif und webp
+Eingabe kein Bild | --config prog/config.ini b/a.bmp prog/config.ini | Die Eingabe 'prog/config.ini' ist kein Bild: der Name endet nicht auf jpg, gif, bmp, .jpeg, .jpe, .png, .tif, .tiff oder .webp
+)tabelle";
+
 struct Ergebnis
 {
     int code = -1;
@@ -180,7 +248,7 @@ private slots:
         QTest::addColumn<QStringList>("aus");
         // Blocks of "name | arguments | exit code" and the output's lines.
         // gross.bmp is 250 × 180: Vorwärts fills it exactly, Rechts nearly.
-        const QString text = QString::fromUtf8(testbilder::testdatei(u"aufrufe/pruefen.txt"_qs));
+        const QString text = QString::fromUtf8(QByteArray(PruefenTabelle));
         for (const QString& block : text.split(u"\n\n"_qs)) {
             QStringList aus = zeilen(block.toUtf8());
             const QStringList kopf = aus.takeFirst().split(u" | "_qs);
@@ -443,7 +511,7 @@ private slots:
         // '|' separates the entries, some of them empty; "||" is a CR LF in the file.
         const QByteArray eintraege = "|b/x.bmp|||./b//sub/x.bmp|b/weg.bmp|b/sub|b/notiz.txt|"
                                      "../~/b/x.bmp|./aus/alt_R.bmp|@/abs/z.bmp|b/zwei\nzeilen.bmp";
-        const QStringList fehler = zeilen(testbilder::testdatei(u"aufrufe/liste-fehler.txt"_qs));
+        const QStringList fehler = zeilen(QByteArray(ListeFehler));
         const QStringList ansichten{"e_R.bmp", "b/x_R.bmp", "b/sub/x_R.bmp", "@/abs/z_R.bmp"};
         // A list saved on Windows; the name with a line break is two entries.
         QTest::newRow("Datei, Zeilen")
@@ -680,7 +748,7 @@ private slots:
         QTest::addColumn<QStringList>("argumente");
         QTest::addColumn<QString>("warum");
         // A call a line: "name | arguments | the reason the program gives".
-        const QByteArray aufrufe = testbilder::testdatei(u"aufrufe/falsch.txt"_qs);
+        const QByteArray aufrufe = QByteArray(FalscheAufrufe);
         for (const QString& zeile : zeilen(aufrufe)) {
             const QStringList teile = zeile.split(u" | "_qs);
             QTest::newRow(teile[0].toUtf8().constData()) << teile[1].split(u' ') << teile[2];
