@@ -60,19 +60,11 @@ void exiv2Vorbereiten()
     });
 }
 
-enum class Art { andere, jpeg, png, tiff, webp };
-
-Art artVon(QByteArrayView d)
+// BMP and GIF carry no metadata worth keeping; exiv2 is not asked about them.
+bool metadatenFormat(QByteArrayView d)
 {
-    if (d.startsWith("\xFF\xD8\xFF"))
-        return Art::jpeg;
-    if (d.startsWith("\x89PNG\r\n\x1a\n"))
-        return Art::png;
-    if (d.startsWith(QByteArrayView("II*\0", 4)) || d.startsWith(QByteArrayView("MM\0*", 4)))
-        return Art::tiff;
-    if (d.size() >= 12 && d.startsWith("RIFF") && d.sliced(8, 4) == "WEBP")
-        return Art::webp;
-    return Art::andere;
+    return d.startsWith("\xFF\xD8") || d.startsWith("\x89PNG") || d.startsWith("II*") ||
+           d.startsWith("MM") || d.startsWith("RIFF");
 }
 
 const Exiv2::Exifdatum* exifWert(const Exiv2::ExifData& exif, const char* schluessel)
@@ -83,8 +75,6 @@ const Exiv2::Exifdatum* exifWert(const Exiv2::ExifData& exif, const char* schlue
 
 std::optional<double> bruch(const Exiv2::Exifdatum& wert, long i)
 {
-    if (i >= wert.count())
-        return std::nullopt;
     const Exiv2::Rational r = wert.toRational(i);
     if (r.second == 0)
         return std::nullopt;
@@ -431,7 +421,7 @@ Quellmetadaten metadatenLesen(QByteArrayView datei, bool* unlesbar)
 {
     if (unlesbar)
         *unlesbar = false;
-    if (artVon(datei) == Art::andere)
+    if (!metadatenFormat(datei))
         return {};
     exiv2Vorbereiten();
     try {

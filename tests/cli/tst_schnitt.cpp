@@ -328,7 +328,8 @@ private slots:
             QCOMPARE(
                 starten(QStringList{"--config", "prog/config.ini", "b", "--ausgabe"} + wie).code,
                 0);
-        QCOMPARE(testbilder::lesen(pfad(u"aus-webp/a_V.webp"_qs)).mid(12, 4), "VP8 ");
+        const QByteArray webp = testbilder::lesen(pfad(u"aus-webp/a_V.webp"_qs));
+        QVERIFY(webp.contains("VP8 ") && !webp.contains("VP8L"));
         const QStringList bmps = testbilder::inhalt(pfad(u"aus-bmp"_qs));
         QCOMPARE(bmps.filter(u"a_"_qs), (QStringList{"a_L.bmp", "a_R.bmp", "a_V.bmp", "a_Z.bmp"}));
         for (const QString& bmp : bmps) {

@@ -215,6 +215,11 @@ private slots:
                 QVERIFY2(t2.value(schluessel) == q2.value(schluessel) && q2.contains(schluessel),
                          qPrintable(richtung + u' ' + schluessel));
 
+            if (format == Ausgabeformat::jpg) {
+                const QByteArray bytes = testbilder::lesen(a.pfad);
+                QCOMPARE(bytes.count(QByteArrayView("Exif\0\0", 6)), 1);
+                QCOMPARE(bytes.count("http://ns.adobe.com/xap/1.0/"), 1);
+            }
             QCOMPARE(t.value("ExifIFD:ExifImageWidth").toInt(), a.rechteck.width());
             QCOMPARE(t.value("ExifIFD:ExifImageHeight").toInt(), a.rechteck.height());
             QCOMPARE(t2.value("Exif.Photo.PixelXDimension").toInt(), a.rechteck.width());
@@ -320,6 +325,19 @@ private slots:
         QCOMPARE(eigeneTags(exiftool(b.dateien.at(0).pfad)), QStringList());
         QCOMPARE(exiv2(b.dateien.at(0).pfad), (QMap<QString, QString>()));
         QVERIFY(b.aufnahme.isEmpty() && !b.breitengrad && !b.dateien.at(0).blickrichtung);
+        QVERIFY(!testbilder::lesen(b.dateien.at(0).pfad).contains(QByteArrayView("Exif\0\0", 6)));
+    }
+
+    // Minutes over a zero denominator: no latitude, while the longitude and the
+    // rest still go with the view.
+    void breiteOhneNenner()
+    {
+        Schnittplan plan(VierRechtecke.mid(0, 1));
+        plan.ausgabe.format = Ausgabeformat::png;
+        const Bildschnitt b = schneiden(quelle(u"gps-nenner0.jpg"_qs), plan);
+        QCOMPARE(b.breitengrad, std::nullopt);
+        QCOMPARE(qRound(b.laengengrad.value_or(0) * 1e4), 133777);
+        QCOMPARE(b.aufnahme, u"2024-05-01T12:34:56"_qs);
     }
 
     void unlesbar_data()
