@@ -9,13 +9,13 @@ DEPS      := cmake g++ make pkg-config qt6-base-dev qt6-image-formats-plugins \
              libgl-dev fonts-dejavu-core fonts-liberation2 fonts-comic-neue \
              qt6-translations-l10n libsodium-dev libjpeg62-turbo-dev \
              libdeflate-dev zlib1g-dev libtiff-dev libwebp-dev \
-             libjpeg-turbo-progs parallel
+             libjpeg-turbo-progs parallel libexiv2-dev libimage-exiftool-perl
 
 ASAN_BUILD_DIR ?= build-asan
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS   ?= 60
 FUZZ_TARGETS   := profil_lesen profil_schreiben versionsdatei updateliste \
-                  groesse_lesen bild_laden jpeg_bereich jpeg_verlustfrei
+                  groesse_lesen bild_laden jpeg_bereich jpeg_verlustfrei metadaten
 
 .PHONY: deps configure build run test clean test-asan fuzz
 

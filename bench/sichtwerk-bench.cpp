@@ -107,7 +107,8 @@ int stapel(const QStringList& a)
 
     QString letztedatei;
     QStringList protokoll;
-    schnitt::Stapelverlauf verlauf{int(bilder.size()), int(bilder.size()), false};
+    schnitt::Stapelverlauf verlauf;
+    verlauf.fertig = verlauf.gesamt = int(bilder.size());
     if (nacheinander) {
         // The loop the window ran before the batch engine: for comparison.
         for (const QString& name : bilder)

@@ -64,8 +64,8 @@ void Form1::schnittZeigen(const QStringList& zeilen, const QImage& bild, QSize v
 schnitt::Stapelverlauf Form1::schneideBilder(const QString& ordner, const QStringList& namen,
                                              bool haltbar)
 {
-    const schnitt::Schnittplan plan =
-        schnittplan(schnitt::schnitteFuer(angehakt(), m_konfiguration.panorama));
+    const schnitt::Schnittplan plan = schnittplan(
+        schnitt::schnitteFuer(angehakt(), m_konfiguration.panorama, m_konfiguration.gier));
     const QScopedValueRollback schneidet(m_schneidet, true);
     const QScopedValueRollback haltbarRollback(m_haltbar, haltbar);
     m_halt = false;
@@ -226,8 +226,8 @@ bool Form1::passtOderTrotzdem(const QString& ordner, const QStringList& namen)
 {
     // Only a file that names the picture its frames were set up on asks;
     // every other one is cut as it always was.
-    const schnitt::Schnittplan plan =
-        schnittplan(schnitt::schnitteFuer(angehakt(), m_konfiguration.panorama));
+    const schnitt::Schnittplan plan = schnittplan(
+        schnitt::schnitteFuer(angehakt(), m_konfiguration.panorama, m_konfiguration.gier));
     if (plan.schnitte.isEmpty() || !m_konfiguration.vorlage.vorhanden)
         return true;
     QList<schnitt::Stapelbild> bilder;

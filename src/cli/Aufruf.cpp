@@ -19,7 +19,8 @@ std::optional<Aufruf> aufrufLesen(const QStringList& argumente, QString* fehler)
     } mitWert[] = {{u"--config", &Aufruf::config},   {u"--richtungen", &Aufruf::richtungen},
                    {u"--ausgabe", &Aufruf::ausgabe}, {u"--liste", &Aufruf::liste},
                    {u"--teil", &Aufruf::teil},       {u"--manifest", &Aufruf::manifest},
-                   {u"--format", &Aufruf::format},   {u"--qualitaet", &Aufruf::qualitaet}};
+                   {u"--format", &Aufruf::format},   {u"--qualitaet", &Aufruf::qualitaet},
+                   {u"--ordner", &Aufruf::ordner}};
     const struct
     {
         QStringView name;

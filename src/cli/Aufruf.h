@@ -15,6 +15,7 @@ struct Aufruf
     QString ausgabe;    // null when not given
     QString format;     // null when not given: the configuration file's
     QString qualitaet;  // null when not given
+    QString ordner;     // null when not given: the configuration file's
     bool rekursiv = false;
     bool pruefen = false;
     bool hilfe = false;

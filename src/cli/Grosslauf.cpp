@@ -184,7 +184,7 @@ int grosslaufSchneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atom
                                  ? bild.dateiname
                                  : QDir(bild.quellOrdner).filePath(bild.dateiname);
                 for (const schnitt::Ansichtsdatei& datei : std::as_const(ergebnis.dateien))
-                    manifest.aufnehmen(angabe, datei);
+                    manifest.aufnehmen(angabe, ergebnis, datei);
             }
             ausgabe.fortschritt(fertig, gesamt);
         },

@@ -10,7 +10,22 @@ namespace cli {
 
 namespace {
 
-constexpr QByteArrayView Kopfzeile = "Ansicht,Bild,Richtung,Left,Top,Width,Height,Bytes,SHA256\n";
+constexpr QByteArrayView Kopfzeile = "Ansicht,Bild,Richtung,Left,Top,Width,Height,Bytes,SHA256,"
+                                     "Aufnahme,Breitengrad,Laengengrad,Blickrichtung\n";
+
+// Enough places for a tenth of a metre on the ground, or a hundredth of a
+// degree of heading, without trailing zeros.
+QByteArray grad(std::optional<double> wert, int stellen)
+{
+    if (!wert)
+        return {};
+    QByteArray text = QByteArray::number(*wert, 'f', stellen);
+    while (text.endsWith('0'))
+        text.chop(1);
+    if (text.endsWith('.'))
+        text.chop(1);
+    return text == "-0" ? "0" : text;
+}
 
 QByteArray feld(const QString& text)
 {
@@ -32,7 +47,8 @@ Manifest::Manifest(const QString& zielOrdner)
 {
 }
 
-void Manifest::aufnehmen(const QString& bild, const schnitt::Ansichtsdatei& ansicht)
+void Manifest::aufnehmen(const QString& bild, const schnitt::Bildschnitt& schnitt,
+                         const schnitt::Ansichtsdatei& ansicht)
 {
     const QString pfad = ansicht.pfad.startsWith(m_vorsatz)
                              ? ansicht.pfad.mid(m_vorsatz.size())
@@ -43,6 +59,8 @@ void Manifest::aufnehmen(const QString& bild, const schnitt::Ansichtsdatei& ansi
                               qint64(r.height()), ansicht.groesse})
         zeile += ',' + QByteArray::number(zahl);
     zeile += ',' + ansicht.sha256.toHex();
+    zeile += ',' + feld(schnitt.aufnahme) + ',' + grad(schnitt.breitengrad, 7) + ',' +
+             grad(schnitt.laengengrad, 7) + ',' + grad(ansicht.blickrichtung, 2);
     m_zeilen.append(std::move(zeile));
 }
 

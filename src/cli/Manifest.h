@@ -18,6 +18,10 @@ namespace cli {
 //   Left, Top, Width, Height  the rectangle used
 //   Bytes    the view file's size
 //   SHA256   its SHA-256, lower-case hex, as sha256sum prints it
+//   Aufnahme the capture time, ISO 8601 with sub-seconds and offset where known
+//   Breitengrad, Laengengrad  the picture's GPS position in decimal degrees
+//   Blickrichtung  the view's heading, degrees from north
+// The last four are empty where the picture does not tell.
 // The view path stands first and the rows are in the byte order of their
 // lines, which is what `LC_ALL=C sort` gives: the parts of a run joined and
 // sorted again equal the manifest of one run. A row with a line break in a
@@ -27,7 +31,8 @@ class Manifest final
 public:
     explicit Manifest(const QString& zielOrdner);
 
-    void aufnehmen(const QString& bild, const schnitt::Ansichtsdatei& ansicht);
+    void aufnehmen(const QString& bild, const schnitt::Bildschnitt& schnitt,
+                   const schnitt::Ansichtsdatei& ansicht);
     // Writes the file in one replacement, so that it is either the old file
     // or the whole new one. On failure returns false with the German reason.
     bool schreiben(const QString& pfad, QString* grund);

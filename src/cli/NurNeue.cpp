@@ -37,12 +37,13 @@ std::optional<qint64> aenderungszeit(const QString& pfad, bool mitEintrag)
 }
 
 QString ansichtsPfad(const QString& zielOrdner, const QString& dateiname, QChar buchstabe,
-                     frames::Ausgabeformat format)
+                     const frames::Ausgabe& ausgabe)
 {
     // The one place besides the engine that names views: what bildSchneidenIn
     // does with its folder part and ansichtsDateiname.
     const qsizetype nameAb = dateiname.lastIndexOf(u'/') + 1;
-    const QString name = schnitt::ansichtsDateiname(dateiname.mid(nameAb), buchstabe, format);
+    const QString name = schnitt::ansichtsDateiname(dateiname.mid(nameAb), buchstabe,
+                                                     ausgabe.format, ausgabe.jeRichtung);
     if (name.isNull())
         return {};
     return QDir(zielOrdner).filePath(dateiname.left(nameAb) + name);
@@ -61,8 +62,7 @@ bool unveraendert(const schnitt::Stapelbild& bild, const schnitt::Schnittplan& p
         if (!schnitt::buchstabeZulaessig(s.buchstabe) || s.rechteck.width <= 0 ||
             s.rechteck.height <= 0)
             return false;
-        const QString pfad =
-            ansichtsPfad(zielOrdner, bild.dateiname, s.buchstabe, plan.ausgabe.format);
+        const QString pfad = ansichtsPfad(zielOrdner, bild.dateiname, s.buchstabe, plan.ausgabe);
         const auto zeit = pfad.isNull() ? std::nullopt : aenderungszeit(pfad, false);
         if (!zeit || *zeit <= grenze)
             return false;

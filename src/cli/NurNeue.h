@@ -20,7 +20,7 @@ std::optional<qint64> aenderungszeit(const QString& pfad, bool mitEintrag);
 // (Stapelbild::dateiname) in `zielOrdner`, as bildSchneidenIn names it. Null
 // when the name is too short for views.
 QString ansichtsPfad(const QString& zielOrdner, const QString& dateiname, QChar buchstabe,
-                     frames::Ausgabeformat format);
+                     const frames::Ausgabe& ausgabe);
 
 // Whether --nur-neue skips the picture: every view the plan would give it
 // exists (in the plan's format) and its content is newer, strictly, than both the picture's change

@@ -90,6 +90,14 @@ bool ausgabeWaehlen(frames::Ausgabe& ausgabe, const Aufruf& aufruf, QString* feh
         ausgabe.qualitaet = q;
         ausgabe.qualitaetGesetzt = true;
     }
+    if (!aufruf.ordner.isNull()) {
+        const bool jeRichtung = aufruf.ordner.compare(u"je-richtung", Qt::CaseInsensitive) == 0;
+        if (!jeRichtung && aufruf.ordner.compare(u"gemeinsam", Qt::CaseInsensitive) != 0) {
+            *fehler = text::OrdnerUnbekannt.arg(aufruf.ordner) + text::HilfeHinweis.toString();
+            return false;
+        }
+        ausgabe.jeRichtung = jeRichtung;
+    }
     return true;
 }
 
@@ -103,7 +111,7 @@ std::optional<QList<schnitt::Schnitt>> schnitteWaehlen(const frames::FrameKonfig
         std::transform(rahmen.begin(), rahmen.end(), angehakt.begin(), [](const FrameRechteck& r) {
             return r.konfiguriert() ? std::optional(r) : std::nullopt;
         });
-        return schnitt::schnitteFuer(angehakt, k.panorama);
+        return schnitt::schnitteFuer(angehakt, k.panorama, k.gier);
     }
     if (aufruf.richtungen.isEmpty()) {
         *fehler = text::RichtungenLeer.toString() + text::HilfeHinweis.toString();
@@ -126,7 +134,7 @@ std::optional<QList<schnitt::Schnitt>> schnitteWaehlen(const frames::FrameKonfig
         }
         angehakt[i] = rahmen[i];
     }
-    return schnitt::schnitteFuer(angehakt, k.panorama);
+    return schnitt::schnitteFuer(angehakt, k.panorama, k.gier);
 }
 
 class Sammler final

@@ -10,7 +10,8 @@ inline constexpr QStringView Programm = u"sichtwerk-schnitt";
 
 inline constexpr QStringView Hilfe =
     u"Aufruf: sichtwerk-schnitt --config DATEI.ini [--richtungen LRVZ] [--ausgabe ORDNER]\n"
-    u"                         [--format FORMAT] [--qualitaet N] [--rekursiv] [--pruefen]\n"
+    u"                         [--format FORMAT] [--qualitaet N] [--ordner ANORDNUNG]\n"
+    u"                         [--rekursiv] [--pruefen]\n"
     u"                         [--liste DATEI [--null]] [--teil K/N] [--nur-neue]\n"
     u"                         [--manifest DATEI] [EINGABE…]\n"
     u"\n"
@@ -30,6 +31,10 @@ inline constexpr QStringView Hilfe =
     u"  --format FORMAT    bmp, png, jpg, tif oder webp statt des Formats aus [Ausgabe]\n"
     u"                     der Konfigurationsdatei (Vorgabe dort: bmp)\n"
     u"  --qualitaet N      1 bis 100, für jpg (Vorgabe 90) und webp (ohne: verlustfrei)\n"
+    u"  --ordner ANORDNUNG gemeinsam (Vorgabe): alle Ansichten in den Ausgabeordner,\n"
+    u"                     bild_V.bmp; je-richtung: jede Richtung in ihren Ordner,\n"
+    u"                     V/bild.bmp, dazu kameras.txt und rig.json für Programme, die\n"
+    u"                     daraus eine Szene rekonstruieren (statt Ordner= aus [Ausgabe])\n"
     u"  --rekursiv         auch die Bilder der Unterordner; ihre Ansichten kommen in die\n"
     u"                     gleichen Unterordner des Ausgabeordners\n"
     u"  --pruefen          nichts schneiden: für jedes Bild die Rahmen melden, die nicht\n"
@@ -57,7 +62,9 @@ inline constexpr QStringView Hilfe =
     u"                     rsync -a nicht zurückstellen): „<Bild>: unverändert, übersprungen“\n"
     u"  --manifest DATEI   am Ende (auch nach Strg+C) eine CSV-Datei mit einer Zeile je\n"
     u"                     geschriebener Ansicht: Ansicht (Pfad im Ausgabeordner), Bild (Pfad\n"
-    u"                     wie angegeben), Richtung, Left, Top, Width, Height, Bytes, SHA256.\n"
+    u"                     wie angegeben), Richtung, Left, Top, Width, Height, Bytes, SHA256,\n"
+    u"                     Aufnahme (ISO 8601), Breitengrad, Laengengrad, Blickrichtung\n"
+    u"                     (Grad; leer, wo das Bild sie nicht nennt).\n"
     u"                     UTF-8, Kopfzeile, Zeilenende LF, Felder mit Komma, \" oder\n"
     u"                     Zeilenumbruch in \"…\" (RFC 4180); die Zeilen in der Folge von\n"
     u"                     LC_ALL=C sort\n"
@@ -94,6 +101,8 @@ inline constexpr QStringView AusgabeLeer = u"--ausgabe ohne Ordner";
 inline constexpr QStringView FormatUnbekannt =
     u"Unbekanntes Format '%1' in --format: erlaubt sind bmp, png, jpg, tif und webp";
 inline constexpr QStringView QualitaetFalsch = u"--qualitaet %1 liegt nicht zwischen 1 und 100";
+inline constexpr QStringView OrdnerUnbekannt =
+    u"Unbekannte Anordnung '%1' in --ordner: erlaubt sind gemeinsam und je-richtung";
 // Appended to every line about bad arguments.
 inline constexpr QStringView HilfeHinweis = u" (Hilfe: sichtwerk-schnitt --help)";
 

@@ -119,6 +119,15 @@ void ausgabeLesen(const Leser& l, FrameKonfiguration& k)
         return;
     }
     k.ausgabe.verlustfrei = verlustfrei == u"1";
+    const QString ordner = l.wert(sektion, QStringLiteral("Ordner"));
+    k.ausgabe.jeRichtung = ordner.compare(u"je Richtung", Qt::CaseInsensitive) == 0;
+    if (!k.ausgabe.jeRichtung && !ordner.isEmpty() &&
+        ordner.compare(u"gemeinsam", Qt::CaseInsensitive) != 0)
+        k.meldungen.append(QStringLiteral("'%1': Ordner=%2 ist unbekannt (gemeinsam oder je "
+                                          "Richtung); die Ansichten kommen in einen Ordner")
+                               .arg(zeigen(l.pfad()), ordner));
+    if (k.ausgabe.jeRichtung)
+        k.meldungen.append(QStringLiteral("Ausgabeordner: je Richtung (V, L, R, Z)"));
     if (k.ausgabe.format == Ausgabeformat::bmp)
         return;
     QString zeile = QStringLiteral("Ausgabeformat: ") + formatName(k.ausgabe.format);
@@ -163,6 +172,26 @@ void vorlageLesen(const Leser& l, FrameKonfiguration& k)
                                .arg(zeigen(l.pfad()), ausrichtung));
 }
 
+// Gier of any direction: where a rectangle's camera looks is only its
+// heading, so a value that is no number keeps the default and says so.
+void gierLesen(const Leser& l, FrameKonfiguration& k, size_t i)
+{
+    const RichtungsInfo& r = richtungen[i];
+    const QString sektion = QString::fromUtf16(r.name);
+    k.gier[i] = vorgabeGier(r.richtung);
+    const QString text = l.wert(sektion, QStringLiteral("Gier"));
+    if (text.isEmpty())
+        return;
+    if (const auto gier = dezimalLesen(text))
+        k.gier[i] = *gier;
+    else if (k.rahmen[i].konfiguriert() &&
+             dezimalLesen(l.wert(sektion, QStringLiteral("Blickwinkel"))) <= 0)
+        k.meldungen.append(
+            QStringLiteral("Error: '%1', %2: Gier %3 ist keine Zahl; die "
+                           "Blickrichtung ist %4")
+                .arg(zeigen(l.pfad()), sektion, text, winkelText(vorgabeGier(r.richtung))));
+}
+
 void panoramaLesen(const Leser& l, FrameKonfiguration& k, size_t i)
 {
     const RichtungsInfo& r = richtungen[i];
@@ -200,6 +229,7 @@ void panoramaLesen(const Leser& l, FrameKonfiguration& k, size_t i)
     blick.bikubisch = l.wert(sektion, QStringLiteral("Interpolation"))
                           .compare(u"bikubisch", Qt::CaseInsensitive) == 0;
     k.panorama[i] = blick;
+    k.gier[i] = blick.gier;
 }
 
 } // namespace
@@ -262,6 +292,7 @@ FrameKonfiguration konfigurationLesen(const QString& pfad)
             // Each value is read on its own, so one bad value spoils only itself.
             *felder[s] = zahlLesen(l.wert(sektion, QString::fromUtf16(schluessel[s])));
         }
+        gierLesen(l, k, r);
         panoramaLesen(l, k, r);
     }
     ausgabeLesen(l, k);

@@ -37,6 +37,9 @@ struct Ausgabe
     int qualitaet = 90;
     bool qualitaetGesetzt = false; // a WebP view is lossless unless a quality is given
     bool verlustfrei = false;      // JPEG views of JPEG pictures cut without re-encoding
+    // Ordner=je Richtung: each direction's views in a folder of its own (V,
+    // L, R, Z) under the picture's name alone, as a camera rig's pictures.
+    bool jeRichtung = false;
 };
 
 // [Vorlage]: the picture the frames were set up on.
@@ -64,6 +67,10 @@ struct FrameKonfiguration
 {
     std::array<FrameRechteck, 4> rahmen{};                  // in the order of `richtungen`
     std::array<std::optional<Panoramablick>, 4> panorama{}; // the same
+    // Where each direction looks, degrees from Vorwärts, positive to the
+    // right: its Gier, else vorgabeGier. A rectangle's pixels do not depend
+    // on it; a view's heading does.
+    std::array<double, 4> gier = {0, -90, 90, 180};
     Ausgabe ausgabe;
     Vorlage vorlage;
     // An entry that makes every cut impossible (an unknown format, a quality

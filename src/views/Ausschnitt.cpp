@@ -257,12 +257,14 @@ QString ansichtsStamm(const QString& dateiname)
     return dateiname.chopped(endung);
 }
 
-QString ansichtsDateiname(const QString& dateiname, QChar buchstabe, frames::Ausgabeformat format)
+QString ansichtsDateiname(const QString& dateiname, QChar buchstabe, frames::Ausgabeformat format,
+                          bool jeRichtung)
 {
     const QString stamm = ansichtsStamm(dateiname);
     if (stamm.isNull())
         return {};
-    return stamm + u'_' + buchstabe + u'.' + frames::formatEndung(format);
+    const QString endung = u'.' + frames::formatEndung(format);
+    return jeRichtung ? buchstabe + u'/' + stamm + endung : stamm + u'_' + buchstabe + endung;
 }
 
 bool buchstabeZulaessig(QChar buchstabe)

@@ -41,9 +41,12 @@ QString ausgabeOrdner(const QString& programmOrdner);
 QString ansichtsStamm(const QString& dateiname);
 
 // The stem, "_", the letter as passed, "." and the format's extension
-// (szene1.jpg, 'V' → szene1_V.bmp). Null when the stem is.
+// (szene1.jpg, 'V' → szene1_V.bmp). With `jeRichtung` the views of a rig's
+// cameras, each direction in its own folder under the picture's name alone
+// (szene1.jpg, 'V' → V/szene1.bmp). Null when the stem is.
 QString ansichtsDateiname(const QString& dateiname, QChar buchstabe,
-                          frames::Ausgabeformat format = frames::Ausgabeformat::bmp);
+                          frames::Ausgabeformat format = frames::Ausgabeformat::bmp,
+                          bool jeRichtung = false);
 
 // Whether the letter can stand in a file name: letters and digits only, so
 // that no caller can steer the output out of its folder.

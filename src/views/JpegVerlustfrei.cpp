@@ -387,45 +387,8 @@ bool beginntMit(jpeg_saved_marker_ptr m, const char* kennung, unsigned laenge)
     return m->data_length >= laenge && std::memcmp(m->data, kennung, laenge) == 0;
 }
 
-// The rectangles are measured on the stored pixels, and every other view
-// format stores those pixels with no orientation. A view that kept the
-// source's EXIF orientation would be the only one a viewer turns.
-void aufrechtSetzen(QByteArray& exif)
-{
-    const qint64 tiff = 6; // behind "Exif\0\0"
-    const qint64 n = exif.size();
-    if (n < tiff + 8)
-        return;
-    const bool intel = exif.mid(tiff, 2) == "II";
-    if (!intel && exif.mid(tiff, 2) != "MM")
-        return;
-    auto byte = [&](qint64 i) { return quint32(quint8(exif[qsizetype(i)])); };
-    auto wort = [&](qint64 i) {
-        return intel ? byte(i) | byte(i + 1) << 8 : byte(i) << 8 | byte(i + 1);
-    };
-    auto doppelwort = [&](qint64 i) {
-        return intel ? wort(i) | wort(i + 2) << 16 : wort(i) << 16 | wort(i + 2);
-    };
-    if (wort(tiff + 2) != 42)
-        return;
-    const qint64 verzeichnis = tiff + qint64(doppelwort(tiff + 4));
-    if (verzeichnis + 2 > n)
-        return;
-    const quint32 eintraege = wort(verzeichnis);
-    for (quint32 e = 0; e < eintraege; ++e) {
-        const qint64 eintrag = verzeichnis + 2 + 12 * qint64(e);
-        if (eintrag + 12 > n)
-            return;
-        // Type SHORT, one value, held in the first two bytes of the field.
-        if (wort(eintrag) == 0x0112 && wort(eintrag + 2) == 3 && doppelwort(eintrag + 4) == 1) {
-            exif[qsizetype(eintrag + 8)] = char(intel ? 1 : 0);
-            exif[qsizetype(eintrag + 9)] = char(intel ? 0 : 1);
-            return;
-        }
-    }
-}
-
-// All markers go on, but none that libjpeg writes itself (JFIF, Adobe).
+// All markers go on, but none that libjpeg writes itself (JFIF, Adobe). The
+// EXIF and XMP segments are made true for the view afterwards (Metadaten.h).
 void markenKopieren(const jpeg_decompress_struct& quelle, jpeg_compress_struct& ziel)
 {
     for (jpeg_saved_marker_ptr m = quelle.marker_list; m; m = m->next) {
@@ -433,13 +396,6 @@ void markenKopieren(const jpeg_decompress_struct& quelle, jpeg_compress_struct& 
             continue;
         if (ziel.write_Adobe_marker && m->marker == JPEG_APP0 + 14 && beginntMit(m, "Adobe", 5))
             continue;
-        if (m->marker == JPEG_APP0 + 1 && beginntMit(m, "Exif\0", 6)) {
-            QByteArray exif(reinterpret_cast<const char*>(m->data), qsizetype(m->data_length));
-            aufrechtSetzen(exif);
-            jpeg_write_marker(&ziel, m->marker, reinterpret_cast<const JOCTET*>(exif.constData()),
-                              m->data_length);
-            continue;
-        }
         jpeg_write_marker(&ziel, m->marker, m->data, m->data_length);
     }
 }

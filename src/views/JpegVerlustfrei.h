@@ -32,8 +32,8 @@ bool verlustfreiSchneidbar(const JpegRaster& raster, const QRect& bereich);
 // Cuts every one of `bereiche` (each verlustfreiSchneidbar) out of the JPEG
 // in one pass, in the DCT domain: no decode, no encode, the pixels exactly
 // those of the same region of the source. Each result is a JPEG of the
-// region's size that carries the source's markers (ICC profile, EXIF, with
-// an EXIF orientation set upright). A sequential file is read only down to
+// region's size that carries the source's markers (ICC profile, EXIF, XMP)
+// as they are. A sequential file is read only down to
 // the lowest region, as bereichLaden decodes it. On failure an empty list and
 // the German reason in `fehler`: a truncated file, damaged data above the
 // lowest region, a region off the grid, or coefficients held at once (the

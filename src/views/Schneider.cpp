@@ -6,36 +6,49 @@
 #include "JpegVerlustfrei.h"
 #include "Kodierer.h"
 #include "Meldungen.h"
+#include "Metadaten.h"
 #include "Panorama.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
 namespace schnitt {
 
 QList<Schnitt> schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt,
-                            const std::array<std::optional<frames::Panoramablick>, 4>& panorama)
+                            const std::array<std::optional<frames::Panoramablick>, 4>& panorama,
+                            const std::array<double, 4>& gier)
 {
     QList<Schnitt> schnitte;
     for (Richtung r : schnittReihenfolge) {
         const size_t i = static_cast<size_t>(r);
         if (const auto& rechteck = angehakt[i])
-            schnitte.append({QChar(info(r).buchstabe), *rechteck, panorama[i]});
+            schnitte.append({QChar(info(r).buchstabe), *rechteck, panorama[i], gier[i]});
     }
     return schnitte;
 }
 
 namespace {
 
+// Metadata that cannot be put into the file never costs the view.
+QByteArray mitMetadatenOderOhne(const QByteArray& datei, frames::Ausgabeformat format,
+                                const Ansichtsmetadaten& metadaten)
+{
+    const QByteArray mit = mitMetadaten(datei, format, metadaten);
+    return mit.isNull() ? datei : mit;
+}
+
 bool gueltigerSchnitt(const Schnitt& s, const QRect& r)
 {
     return buchstabeZulaessig(s.buchstabe) && r.width() > 0 && r.height() > 0;
 }
 
-// A view's pixels, Format_RGB32, written in the plan's format.
+// A view's pixels, Format_RGB32, written in the plan's format with its
+// metadata.
 bool bildSchreiben(const QImage& ansicht, const Schnittplan& plan, const QByteArray& icc,
-                   const QString& pfad, QString* fehlerzeile, Schreibbericht* bericht)
+                   const Ansichtsmetadaten& metadaten, const QString& pfad, QString* fehlerzeile,
+                   Schreibbericht* bericht)
 {
     const frames::Ausgabeformat format = plan.ausgabe.format;
     if (format == frames::Ausgabeformat::bmp) {
@@ -54,7 +67,7 @@ bool bildSchreiben(const QImage& ansicht, const Schnittplan& plan, const QByteAr
             meldung::zeilentauglich(QDir::toNativeSeparators(pfad)), grund);
         return false;
     }
-    return bmpSpeichern(datei, pfad, fehlerzeile, bericht);
+    return bmpSpeichern(mitMetadatenOderOhne(datei, format, metadaten), pfad, fehlerzeile, bericht);
 }
 
 // One view of a picture that has been decoded (in part, at `ursprung`),
@@ -62,8 +75,9 @@ bool bildSchreiben(const QImage& ansicht, const Schnittplan& plan, const QByteAr
 // stored pixels are turned by `orientierung`. On failure returns false with
 // the view's error line in `fehlerzeile`.
 bool ansichtSchreiben(const GeladenesBild& g, const QRect& r, int orientierung,
-                      const Schnittplan& plan, const QString& pfad, QString* fehlerzeile,
-                      Schreibbericht* bericht, const QString& anzeige, QChar buchstabe)
+                      const Schnittplan& plan, const Ansichtsmetadaten& metadaten,
+                      const QString& pfad, QString* fehlerzeile, Schreibbericht* bericht,
+                      const QString& anzeige, QChar buchstabe)
 {
     const frames::Ausgabeformat format = plan.ausgabe.format;
     if (format == frames::Ausgabeformat::bmp && orientierung == 1) {
@@ -84,7 +98,7 @@ bool ansichtSchreiben(const GeladenesBild& g, const QRect& r, int orientierung,
     }
     if (ansicht.format() != QImage::Format_RGB32)
         ansicht = ansicht.convertToFormat(QImage::Format_RGB32);
-    return bildSchreiben(ansicht, plan, g.icc, pfad, fehlerzeile, bericht);
+    return bildSchreiben(ansicht, plan, g.icc, metadaten, pfad, fehlerzeile, bericht);
 }
 
 } // namespace
@@ -229,6 +243,21 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
         }
     }
 
+    // Read only where the views can hold it or a manifest or a rig asks for it.
+    const bool bmp = plan.ausgabe.format == frames::Ausgabeformat::bmp;
+    Quellmetadaten quellmetadaten;
+    if (!bmp || plan.pruefsummen || plan.ausgabe.jeRichtung) {
+        bool unlesbar = false;
+        quellmetadaten = metadatenLesen(geladen.inhalt, &unlesbar);
+        if (unlesbar)
+            ergebnis.zeilen.append(MetadatenUnlesbar.arg(anzeige));
+        ergebnis.aufnahme = quellmetadaten.aufnahme();
+        ergebnis.breitengrad = quellmetadaten.breitengrad();
+        ergebnis.laengengrad = quellmetadaten.laengengrad();
+    }
+    const std::optional<double> brennweite = quellmetadaten.brennweitePixel();
+    const std::optional<double> richtung = quellmetadaten.blickrichtung();
+
     QImage aufrechtBild; // a turned picture, whole, for its panorama views
     for (qsizetype i = 0; i < n; ++i) {
         const Schnitt& s = schnitte[i];
@@ -249,8 +278,29 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
                 QString::number(aufrechtGroesse.height())));
             continue;
         }
-        const QString pfad =
-            QDir(ordner).filePath(ansichtsDateiname(name, s.buchstabe, plan.ausgabe.format));
+        const QString pfad = QDir(ordner).filePath(
+            ansichtsDateiname(name, s.buchstabe, plan.ausgabe.format, plan.ausgabe.jeRichtung));
+        if (plan.ausgabe.jeRichtung) {
+            const QString richtungsOrdner = QFileInfo(pfad).path();
+            if (!ausgabeOrdnerAnlegen(richtungsOrdner, &grund)) {
+                ergebnis.zeilen.append(meldung::OrdnerNichtAngelegt.arg(
+                    anzeige, QDir::toNativeSeparators(richtungsOrdner), grund));
+                continue;
+            }
+        }
+        Ansichtsangaben angaben{r.size(), orientierung != 1, s.gier, std::nullopt};
+        std::optional<Lochkamera> kamera;
+        if (s.panorama) {
+            angaben.blickwinkel = s.panorama->blickwinkel;
+            kamera = Lochkamera{r.size(), brennweitePixel(r.width(), s.panorama->blickwinkel),
+                                r.width() / 2.0, r.height() / 2.0};
+        } else if (brennweite) {
+            // The principal point stays where it was in the whole picture.
+            kamera = Lochkamera{r.size(), *brennweite, aufrechtGroesse.width() / 2.0 - r.x(),
+                                aufrechtGroesse.height() / 2.0 - r.y()};
+        }
+        const Ansichtsmetadaten metadaten =
+            bmp ? Ansichtsmetadaten() : metadatenFuer(quellmetadaten, angaben);
         QString fehlerzeile;
         Schreibbericht bericht;
         bericht.mitPruefsumme = plan.pruefsummen;
@@ -269,18 +319,25 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
                                                         QString::number(r.width()),
                                                         QString::number(r.height()));
             else
-                ok = bildSchreiben(ansicht, plan, geladen.icc, pfad, &fehlerzeile, &bericht);
+                ok = bildSchreiben(ansicht, plan, geladen.icc, metadaten, pfad, &fehlerzeile,
+                                   &bericht);
         } else {
             ok = !ohneNeukodierung[i].isNull()
-                     ? bmpSpeichern(ohneNeukodierung[i], pfad, &fehlerzeile, &bericht)
-                     : ansichtSchreiben(geladen, r, orientierung, plan, pfad, &fehlerzeile,
-                                        &bericht, anzeige, s.buchstabe);
+                     ? bmpSpeichern(mitMetadatenOderOhne(ohneNeukodierung[i],
+                                                         frames::Ausgabeformat::jpg, metadaten),
+                                    pfad, &fehlerzeile, &bericht)
+                     : ansichtSchreiben(geladen, r, orientierung, plan, metadaten, pfad,
+                                        &fehlerzeile, &bericht, anzeige, s.buchstabe);
         }
         if (!ok) {
             ergebnis.zeilen.append(fehlerzeile);
             continue;
         }
-        ergebnis.dateien.append({s.buchstabe, r, pfad, bericht.groesse, bericht.sha256});
+        std::optional<double> blickrichtung;
+        if (richtung)
+            blickrichtung = kompass(*richtung + s.gier);
+        ergebnis.dateien.append(
+            {s.buchstabe, r, pfad, bericht.groesse, bericht.sha256, blickrichtung, kamera});
         QString meldungszeile = erstelltMeldung(s.buchstabe);
         if (!meldungszeile.isEmpty() && verlustfrei && ohneNeukodierung[i].isNull())
             meldungszeile += meldung::NeuKodiert;

@@ -27,6 +27,9 @@ struct Schnitt
     QChar buchstabe;
     FrameRechteck rechteck;
     std::optional<frames::Panoramablick> panorama = std::nullopt;
+    // Where the direction looks, degrees from Vorwärts: the view's heading
+    // is the picture's plus this.
+    double gier = 0;
 };
 
 class Kartenvorrat;
@@ -55,6 +58,19 @@ struct Schnittplan
     std::shared_ptr<Kartenvorrat> karten;
 };
 
+// A view as a pinhole camera sees it, in pixels, as reconstruction programs
+// take it: the focal length and the principal point from the top-left
+// corner of the view.
+struct Lochkamera
+{
+    QSize groesse;
+    double brennweite = 0;
+    double cx = 0;
+    double cy = 0;
+
+    friend bool operator==(const Lochkamera&, const Lochkamera&) = default;
+};
+
 // One view file written.
 struct Ansichtsdatei
 {
@@ -63,13 +79,19 @@ struct Ansichtsdatei
     QString pfad;   // as written
     qint64 groesse = 0;
     QByteArray sha256; // raw bytes; empty unless Schnittplan::pruefsummen
+    // The view's heading in degrees from north, where the picture tells its own.
+    std::optional<double> blickrichtung;
+    // Where the view's focal length is known: always for a panorama view, for
+    // a rectangle where the picture's EXIF gives it in pixels.
+    std::optional<Lochkamera> kamera;
 };
 
 // The ticked directions, indexed by Richtung, turned into cuts in the order
 // L, R, V, Z, whatever order the boxes were ticked in.
 QList<Schnitt>
 schnitteFuer(const std::array<std::optional<FrameRechteck>, 4>& angehakt,
-             const std::array<std::optional<frames::Panoramablick>, 4>& panorama = {});
+             const std::array<std::optional<frames::Panoramablick>, 4>& panorama = {},
+             const std::array<double, 4>& gier = frames::FrameKonfiguration().gier);
 
 // What cutting one picture gave, before the log heading is decided.
 struct Bildschnitt
@@ -90,6 +112,11 @@ struct Bildschnitt
     QString fehler;               // a failure of the whole picture: its one log line
     QStringList zeilen;           // per view, in cutting order: its message or its error
     QList<Ansichtsdatei> dateien; // the views written, in cutting order
+    // From the picture's metadata, for a manifest; read only where the views
+    // or a manifest take metadata. Empty or nothing where unknown.
+    QString aufnahme; // ISO 8601
+    std::optional<double> breitengrad;
+    std::optional<double> laengengrad;
 };
 
 enum class Dekodierung {

@@ -4,6 +4,7 @@
 #include "Bildladen.h"
 #include "Meldungen.h"
 #include "Panorama.h"
+#include "Rig.h"
 #include "Speicherbudget.h"
 #include "config/Dateien.h"
 
@@ -41,7 +42,8 @@ struct Fach
 };
 
 // Temporary files of a killed run in the folders this batch writes into.
-void resteEntfernen(const QList<Stapelbild>& bilder, const QString& zielOrdner)
+void resteEntfernen(const QList<Stapelbild>& bilder, const QList<Schnitt>& schnitte,
+                    const QString& zielOrdner)
 {
     QSet<QString> ordner;
     for (const Stapelbild& b : bilder) {
@@ -52,6 +54,11 @@ void resteEntfernen(const QList<Stapelbild>& bilder, const QString& zielOrdner)
         const QString pfad = teil.isEmpty() ? zielOrdner : QDir(zielOrdner).filePath(teil);
         if (QFileInfo(pfad).isDir())
             dateien::zwischendateienEntfernen(pfad);
+        // The folders of a rig's directions, and the rig's own files.
+        for (const Schnitt& s : schnitte) {
+            if (const QString unten = QDir(pfad).filePath(s.buchstabe); QFileInfo(unten).isDir())
+                dateien::zwischendateienEntfernen(unten);
+        }
     }
 }
 
@@ -126,7 +133,10 @@ QStringList stapelSchlusszeilen(const Stapelverlauf& verlauf)
                               ? meldung::Abgebrochen.arg(QString::number(verlauf.fertig),
                                                          QString::number(verlauf.gesamt))
                               : meldung::Fertig.toString();
-    return {meldung::Trennlinie.toString(), mitte, meldung::Schlusslinie.toString()};
+    QStringList zeilen{meldung::Trennlinie.toString(), mitte, meldung::Schlusslinie.toString()};
+    if (!verlauf.rigFehler.isEmpty())
+        zeilen.prepend(verlauf.rigFehler);
+    return zeilen;
 }
 
 int stapelArbeiter()
@@ -165,7 +175,8 @@ stapelSchneidenIn(const QList<Stapelbild>& bilder, const Schnittplan& plan,
     if (verlauf.gesamt == 0)
         return verlauf;
     if (!plan.schnitte.isEmpty())
-        resteEntfernen(bilder, zielOrdner);
+        resteEntfernen(bilder, plan.ausgabe.jeRichtung ? plan.schnitte : QList<Schnitt>(),
+                       zielOrdner);
     const QList<qsizetype> gleichWie = namensgleiche(bilder);
     // One set of panorama maps for the whole batch; a single picture samples
     // on every core, a batch's pictures take the cores already.
@@ -190,6 +201,9 @@ stapelSchneidenIn(const QList<Stapelbild>& bilder, const Schnittplan& plan,
     pool.setMaxThreadCount(stapelArbeiter());
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
 
+    std::optional<Rig> rig;
+    if (plan.ausgabe.jeRichtung && !plan.schnitte.isEmpty())
+        rig.emplace(plan.schnitte);
     std::deque<std::shared_ptr<Fach>> laufend; // in the order of `bilder`
     int naechster = 0;
 
@@ -230,12 +244,17 @@ stapelSchneidenIn(const QList<Stapelbild>& bilder, const Schnittplan& plan,
             laufend.pop_front();
             if (fach->ausnahme)
                 std::rethrow_exception(fach->ausnahme);
+            if (rig)
+                rig->nimm(fach->ergebnis);
             nimm(std::move(fach->ergebnis), ++verlauf.fertig, verlauf.gesamt);
             continue;
         }
         if (laufend.empty()) {
             // Asked to stop while pictures were in work, even the last ones.
             verlauf.abgebrochen = angehalten();
+            // Rewritten by every run, from the views it cut.
+            if (rig)
+                rig->schreiben(zielOrdner, &verlauf.rigFehler);
             return verlauf;
         }
 

@@ -27,6 +27,8 @@ struct Stapelverlauf
     int fertig = 0; // pictures handed over
     int gesamt = 0;
     bool abgebrochen = false; // asked to stop before the last picture was handed over
+    // A batch with a folder per direction could not write its rig's files.
+    QString rigFehler;
 };
 
 struct Stapeloptionen

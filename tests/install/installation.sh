@@ -195,6 +195,8 @@ if grep -q '^libasan' <<<"$bibliotheken"; then
     bibliotheken=
 fi
 for bibliothek in $bibliotheken; do
+    # The dynamic loader is libc6's; dpkg knows it only by its path before usrmerge.
+    case $bibliothek in ld-linux*) continue ;; esac
     pfad=$(ldd Sichtwerk sichtwerk-schnitt | awk -v b="$bibliothek" '$1 == b && !n++ { print $3 }')
     paket=$(paket_von "$pfad")
     [ -n "$paket" ] || fehler "kein Paket für $bibliothek ($pfad)"

@@ -10,9 +10,6 @@
 #include "views/Kodierer.h"
 #include "views/Meldungen.h"
 
-#include <QBuffer>
-#include <QDataStream>
-#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,36 +36,6 @@ double psnr(const QImage& ist, const QImage& soll)
             summe += d * d;
     }
     return 10 * std::log10(255.0 * 255.0 * 3 * soll.width() * soll.height() / summe);
-}
-
-// The payload of the first APP1 segment (EXIF), empty without one.
-QByteArray app1(const QByteArray& jpeg)
-{
-    const qsizetype i = jpeg.indexOf("\xFF\xE1");
-    if (i < 0)
-        return {};
-    return jpeg.mid(i + 4, (uchar(jpeg[i + 2]) << 8 | uchar(jpeg[i + 3])) - 2);
-}
-
-QImageIOHandler::Transformations ausrichtung(QByteArray jpeg)
-{
-    QBuffer puffer(&jpeg);
-    return QImageReader(&puffer).transformation();
-}
-
-// The JPEG with an EXIF segment in front whose only tag is the orientation.
-QByteArray mitAusrichtung(const QByteArray& jpeg, bool intel, quint16 typ, quint16 wert,
-                          qsizetype kuerzen = 0)
-{
-    QByteArray exif("Exif\0\0", 6);
-    QDataStream d(&exif, QIODevice::Append);
-    d.setByteOrder(intel ? QDataStream::LittleEndian : QDataStream::BigEndian);
-    d.writeRawData(intel ? "II" : "MM", 2);
-    d << quint16(42) << quint32(8) << quint16(1) << quint16(0x0112) << typ << quint32(1) << wert
-      << quint16(0) << quint32(0);
-    exif.chop(kuerzen);
-    return jpeg.left(2) + "\xFF\xE1" + char((exif.size() + 2) >> 8) + char(exif.size() + 2) + exif +
-           jpeg.mid(2);
 }
 
 } // namespace
@@ -432,39 +399,6 @@ private slots:
             for (const char* kennung : {"JFIF", "Adobe", "Exif", "ICC_PROFILE"})
                 QCOMPARE(schnitte[i].count(kennung), quelle.count(kennung));
         }
-    }
-
-    void verlustfreiAufrecht_data()
-    {
-        QTest::addColumn<QByteArray>("quelle");
-        QTest::addColumn<int>("geaendert"); // bytes of the EXIF segment that change
-        const QByteArray jpeg = daten("icc.jpg");
-        QTest::newRow("Kamera, 6") << testbilder::testdatei("gedreht.jpg") << 1;
-        QTest::newRow("Intel, 8") << mitAusrichtung(jpeg, true, 3, 8) << 1;
-        QTest::newRow("Motorola, 3") << mitAusrichtung(jpeg, false, 3, 3) << 1;
-        QTest::newRow("schon aufrecht") << mitAusrichtung(jpeg, true, 3, 1) << 0;
-        QTest::newRow("kein SHORT") << mitAusrichtung(jpeg, false, 4, 6) << 0;
-        QTest::newRow("Eintrag abgeschnitten") << mitAusrichtung(jpeg, true, 3, 6, 10) << 0;
-    }
-    void verlustfreiAufrecht()
-    {
-        // The EXIF segment goes on whole, only its orientation set upright.
-        QFETCH(QByteArray, quelle);
-        QFETCH(int, geaendert);
-        QString fehler;
-        const QByteArray schnitt =
-            verlustfreiSchneiden(quelle, {{16, 16, 64, 48}}, &fehler).value(0);
-        QVERIFY2(!schnitt.isEmpty(), qPrintable(fehler));
-        const QByteArray vorher = app1(quelle), nachher = app1(schnitt);
-        QCOMPARE(nachher.size(), vorher.size());
-        int anders = 0;
-        for (qsizetype i = 0; i < vorher.size(); ++i)
-            anders += vorher[i] != nachher[i];
-        QCOMPARE(anders, geaendert);
-        if (geaendert)
-            QVERIFY(ausrichtung(quelle) != QImageIOHandler::TransformationNone);
-        QCOMPARE(ausrichtung(schnitt),
-                 geaendert ? QImageIOHandler::TransformationNone : ausrichtung(quelle));
     }
 
     void verlustfreiNurAufDemRaster_data()
