@@ -9,7 +9,10 @@ DEPS      := cmake g++ make pkg-config qt6-base-dev qt6-image-formats-plugins \
              libgl-dev fonts-dejavu-core fonts-liberation2 fonts-comic-neue \
              qt6-translations-l10n libsodium-dev libjpeg62-turbo-dev \
              libdeflate-dev zlib1g-dev libtiff-dev libwebp-dev \
-             libjpeg-turbo-progs parallel libexiv2-dev libimage-exiftool-perl
+             libjpeg-turbo-progs parallel libexiv2-dev libimage-exiftool-perl \
+             libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+# The video tests compare with the ffmpeg command's frames.
+DEPS      += ffmpeg
 
 ASAN_BUILD_DIR ?= build-asan
 FUZZ_BUILD_DIR ?= build-fuzz
