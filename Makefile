@@ -18,7 +18,7 @@ ASAN_BUILD_DIR ?= build-asan
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS   ?= 60
 FUZZ_TARGETS   := profil_lesen profil_schreiben versionsdatei updateliste \
-                  groesse_lesen bild_laden jpeg_bereich jpeg_verlustfrei metadaten
+                  groesse_lesen bild_laden jpeg_bereich jpeg_verlustfrei metadaten video
 
 .PHONY: deps configure build run test clean test-asan fuzz
 
