@@ -75,6 +75,10 @@ struct Video::Innen
     // will give it next (false after a failure, until a seek).
     qint64 weiter = 0;
     bool anschluss = true;
+    // Whether the container keeps presentation times; else the frame the
+    // decoder gives next.
+    bool mitPts = true;
+    qint64 gezaehlt = 0;
 
     std::unique_ptr<AVPacket, AusPaket> paket{av_packet_alloc()};
     std::unique_ptr<AVFrame, AusRahmen> rahmen{av_frame_alloc()};
@@ -84,7 +88,8 @@ struct Video::Innen
     QString oeffnen();
     QString indexBauen(Demuxer& d);
     int dekodieren();
-    bool bis(int64_t ziel);
+    bool bis(qint64 nummer);
+    bool gelandet();
     bool springen(qint64 nummer);
     QImage umwandeln();
     std::optional<Videobild> naechstes(Auswahl* auswahl);
@@ -120,44 +125,55 @@ QString Video::Innen::oeffnen()
 // The frames' times, and where damage cuts them off.
 QString Video::Innen::indexBauen(Demuxer& d)
 {
+    struct Eintrag
+    {
+        int64_t pts, dts;
+        bool schluessel;
+    };
+    std::vector<Eintrag> pakete; // in decode order
     AVPacket* p = paket.get();
-    int64_t letzteDts = AV_NOPTS_VALUE;
-    qsizetype vorSchluessel = 0; // packets before the first keyframe
     Demuxer::Paket lage;
     while ((lage = d.naechstesPaket(p)) == Demuxer::Paket::Da) {
-        const int64_t zeit = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
-        if (zeit == AV_NOPTS_VALUE) {
-            lage = Demuxer::Paket::Beschaedigt;
-            break;
-        }
-        if (p->flags & AV_PKT_FLAG_KEY) {
-            if (schluessel.empty())
-                vorSchluessel = qsizetype(zeiten.size());
-            if (schluessel.empty() || zeit > schluessel.back())
-                schluessel.push_back(zeit);
-        }
-        zeiten.push_back(zeit);
-        if (p->dts != AV_NOPTS_VALUE)
-            letzteDts = p->dts;
+        pakete.push_back({p->pts, p->dts, bool(p->flags & AV_PKT_FLAG_KEY)});
         av_packet_unref(p);
     }
+    // An AVI keeps no presentation times where frames are reordered: then
+    // the frames are counted, and their times are the decode times (which
+    // keep the same steps).
+    mitPts = std::all_of(pakete.begin(), pakete.end(),
+                         [](const Eintrag& e) { return e.pts != AV_NOPTS_VALUE; });
     // Decoders drop the frames before the first keyframe. Where the container
     // marks none, the first frame is taken for one.
-    zeiten.erase(zeiten.begin(), zeiten.begin() + vorSchluessel);
-    if (schluessel.empty() && !zeiten.empty())
-        schluessel.push_back(zeiten.front());
+    auto e =
+        std::find_if(pakete.begin(), pakete.end(), [](const Eintrag& e) { return e.schluessel; });
+    if (e == pakete.end())
+        e = pakete.begin();
+    for (; e != pakete.end(); ++e) {
+        const int64_t zeit = mitPts ? e->pts : e->dts;
+        if (zeit == AV_NOPTS_VALUE)
+            return GrundBeschaedigt.toString();
+        if (schluessel.empty() || (e->schluessel && zeit > schluessel.back()))
+            schluessel.push_back(zeit);
+        zeiten.push_back(zeit);
+    }
     std::sort(zeiten.begin(), zeiten.end());
     if (lage != Demuxer::Paket::Ende) {
         // Packets not read come later in decode order: their dts, and so the
         // times they are shown at, lie after any dts read. A frame shown
-        // later than that may have one missing before it.
-        int64_t hoechstens = letzteDts == AV_NOPTS_VALUE ? INT64_MAX : letzteDts;
+        // later than that may have one missing before it. Counted frames
+        // lose as many as the decoder may hold back for reordering.
+        const auto letztes = std::find_if(pakete.rbegin(), pakete.rend(),
+                                          [](const Eintrag& e) { return e.dts != AV_NOPTS_VALUE; });
+        int64_t hoechstens = letztes == pakete.rend() ? INT64_MAX : letztes->dts;
         if (p->dts != AV_NOPTS_VALUE)
             hoechstens = p->dts;
         if (p->pts != AV_NOPTS_VALUE)
             hoechstens = std::min(hoechstens, p->pts - 1);
         av_packet_unref(p);
         zeiten.erase(std::upper_bound(zeiten.begin(), zeiten.end(), hoechstens), zeiten.end());
+        if (!mitPts)
+            zeiten.resize(std::max<qsizetype>(0, qsizetype(zeiten.size()) -
+                                                     d.strom()->codecpar->video_delay));
         schaden = Lesefehler{qint64(zeiten.size()), lage == Demuxer::Paket::EndetMitten
                                                         ? GrundEndetMitten.toString()
                                                         : GrundBeschaedigt.toString()};
@@ -192,20 +208,40 @@ int Video::Innen::dekodieren()
     }
 }
 
-// Decodes on to the frame shown at `ziel` and leaves it in `rahmen`; the
-// frames before it go by unconverted. False when another one comes first,
-// none comes, or one is damaged.
-bool Video::Innen::bis(int64_t ziel)
+// Decodes on to frame `nummer` and leaves it in `rahmen`; the frames before
+// it go by unconverted. False when another one comes first, none comes, or
+// it is damaged.
+bool Video::Innen::bis(qint64 nummer)
 {
+    const int64_t ziel = zeiten[size_t(nummer)];
     for (;;) {
         av_frame_unref(rahmen.get());
         if (dekodieren() < 0)
             return false;
-        const int64_t zeit = rahmen->best_effort_timestamp;
+        // Without the container's times, the decoder's guesses are no match
+        // for the index: the frames are counted instead.
+        const int64_t zeit = mitPts                             ? rahmen->best_effort_timestamp
+                             : gezaehlt < qint64(zeiten.size()) ? zeiten[size_t(gezaehlt++)]
+                                                                : AV_NOPTS_VALUE;
         if (zeit == AV_NOPTS_VALUE || zeit >= ziel)
             return zeit == ziel && !rahmen->decode_error_flags &&
                    !(rahmen->flags & AV_FRAME_FLAG_CORRUPT);
     }
+}
+
+// For counted frames: where a seek landed. The keyframe there is shown as
+// many frames into the video as it stands in decode order, as no frame
+// before it is shown after it.
+bool Video::Innen::gelandet()
+{
+    AVPacket* p = paket.get();
+    const bool da = demuxer->naechstesPaket(p) == Demuxer::Paket::Da;
+    const auto stelle = std::lower_bound(zeiten.begin(), zeiten.end(), p->dts);
+    gezaehlt = stelle - zeiten.begin();
+    const bool ok = da && (p->flags & AV_PKT_FLAG_KEY) && stelle != zeiten.end() &&
+                    *stelle == p->dts && avcodec_send_packet(demuxer->dekoder(), p) >= 0;
+    av_packet_unref(p);
+    return ok;
 }
 
 bool Video::Innen::springen(qint64 nummer)
@@ -221,13 +257,14 @@ bool Video::Innen::springen(qint64 nummer)
                           AVSEEK_FLAG_BACKWARD) < 0)
             break;
         avcodec_flush_buffers(demuxer->dekoder());
-        if (bis(ziel))
+        if ((mitPts || gelandet()) && bis(nummer))
             return true;
     }
     // From the start, opened afresh: every container can do that. (After a
     // failed open, say of a file replaced meanwhile, there is nothing to seek in.)
     demuxer = std::make_unique<Demuxer>();
-    return demuxer->oeffnen(quelle).isEmpty() && bis(ziel);
+    gezaehlt = 0;
+    return demuxer->oeffnen(quelle).isEmpty() && bis(nummer);
 }
 
 QImage Video::Innen::umwandeln()
@@ -349,7 +386,7 @@ std::optional<Videobild> Video::Innen::naechstes(Auswahl* auswahl)
     fehler.reset();
     while (weiter < qint64(zeiten.size())) {
         const qint64 n = weiter;
-        const bool da = anschluss ? bis(zeiten[size_t(n)]) : springen(n);
+        const bool da = anschluss ? bis(n) : springen(n);
         anschluss = da;
         if (!da) {
             fehler = Lesefehler{n, GrundBeschaedigt.toString()};
@@ -380,7 +417,7 @@ std::optional<Videobild> Video::bild(qint64 nummer)
     const bool weiterlesen =
         m->anschluss && nummer >= m->weiter &&
         (schluessel == m->schluessel.begin() || *(schluessel - 1) <= m->zeiten[size_t(m->weiter)]);
-    m->anschluss = weiterlesen ? m->bis(ziel) : m->springen(nummer);
+    m->anschluss = weiterlesen ? m->bis(nummer) : m->springen(nummer);
     QImage bild = m->anschluss ? m->umwandeln() : QImage();
     if (bild.isNull()) {
         m->anschluss = false;

@@ -79,6 +79,7 @@ private slots:
         // 0,3s: frames exactly on multiples of a time that no double holds exactly.
         const QList<std::tuple<const char*, const char*, const char*, QSize>> faelle = {
             {"H.264/MP4, BT.601", "h264.mp4", "25", quer},
+            {"H.264/AVI, ohne pts", "h264.avi", "2s", quer},
             {"HEVC 10 Bit/MKV, BT.709", "hevc-10bit.mkv", "1", quer},
             {"VP9/WebM, voller Bereich, 70 × 46", "vp9.webm", "3", QSize(70, 46)},
             {"MJPEG/AVI, 0,5s", "mjpeg.avi", "0,5s", quer},
@@ -132,10 +133,17 @@ private slots:
         QCOMPARE(abweichung(Video::ausSpeicher(inhalt).naechstesBild()->bild, soll[0]), 0);
     }
 
+    void springtAufsGenaueBild_data()
+    {
+        // Keyframes at 0 and 200 only, B-frames between; the AVI keeps no pts.
+        QTest::addColumn<QString>("datei");
+        QTest::newRow("MP4") << "h264.mp4";
+        QTest::newRow("AVI") << "h264.avi";
+    }
     void springtAufsGenaueBild()
     {
-        // Keyframes at 0 and 200 only, B-frames between.
-        const QString pfad = ablegen("springen.mp4", testvideo("h264.mp4"));
+        QFETCH(QString, datei);
+        const QString pfad = ablegen(datei, testvideo(datei));
         const QList<QImage> soll = ffmpegBilder(pfad, "1", QSize(64, 48));
         Video video = Video::ausDatei(pfad);
         QCOMPARE(video.bildanzahl(), 300);
