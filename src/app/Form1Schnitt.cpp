@@ -47,6 +47,7 @@ schnitt::Schnittplan Form1::schnittplan(QList<schnitt::Schnitt> schnitte) const
     schnitt::Schnittplan plan(std::move(schnitte));
     plan.ausgabe = m_konfiguration.ausgabe;
     plan.vorlage = m_konfiguration.vorlage;
+    plan.abstand = m_konfiguration.abstand;
     return plan;
 }
 

@@ -20,7 +20,7 @@ std::optional<Aufruf> aufrufLesen(const QStringList& argumente, QString* fehler)
                    {u"--ausgabe", &Aufruf::ausgabe}, {u"--liste", &Aufruf::liste},
                    {u"--teil", &Aufruf::teil},       {u"--manifest", &Aufruf::manifest},
                    {u"--format", &Aufruf::format},   {u"--qualitaet", &Aufruf::qualitaet},
-                   {u"--ordner", &Aufruf::ordner}};
+                   {u"--ordner", &Aufruf::ordner},   {u"--abstand", &Aufruf::abstand}};
     const struct
     {
         QStringView name;

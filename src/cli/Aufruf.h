@@ -16,6 +16,7 @@ struct Aufruf
     QString format;     // null when not given: the configuration file's
     QString qualitaet;  // null when not given
     QString ordner;     // null when not given: the configuration file's
+    QString abstand;    // null when not given: the configuration file's
     bool rekursiv = false;
     bool pruefen = false;
     bool hilfe = false;

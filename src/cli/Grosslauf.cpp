@@ -9,6 +9,7 @@
 #include "Teile.h"
 #include "Texte.h"
 #include "views/Meldungen.h"
+#include "views/Video.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -107,7 +108,8 @@ bool grosslaufErgaenzen(const Aufruf& aufruf, Auftrag& auftrag, QString* fehler)
                 gross.vorab.append(text::ListeFehlt.arg(zeigen(angabe)));
             else if (!info.isFile())
                 gross.vorab.append(text::ListeKeineDatei.arg(zeigen(angabe)));
-            else if (!schnitt::istBilddatei(info.fileName()))
+            else if (!schnitt::istBilddatei(info.fileName()) &&
+                     !schnitt::video::istVideodatei(info.fileName()))
                 gross.vorab.append(text::ListeKeinBild.arg(zeigen(angabe)));
             else {
                 bilder.append(*bild);
@@ -176,7 +178,7 @@ int grosslaufSchneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atom
             }
             ++(fehler ? fehlgeschlagen : geschnitten);
             if (plan.pruefsummen) {
-                const qsizetype i = herkunft[fertig - 1];
+                const qsizetype i = herkunft[ergebnis.stapelNr];
                 const schnitt::Stapelbild& bild = auftrag.bilder[i];
                 QString angabe = gross.angaben.value(i);
                 if (angabe.isNull())

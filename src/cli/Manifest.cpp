@@ -10,8 +10,9 @@ namespace cli {
 
 namespace {
 
-constexpr QByteArrayView Kopfzeile = "Ansicht,Bild,Richtung,Left,Top,Width,Height,Bytes,SHA256,"
-                                     "Aufnahme,Breitengrad,Laengengrad,Blickrichtung\n";
+constexpr QByteArrayView Kopfzeile =
+    "Ansicht,Bild,Richtung,Left,Top,Width,Height,Bytes,SHA256,"
+    "Aufnahme,Breitengrad,Laengengrad,Blickrichtung,Bild-Nr,Zeit\n";
 
 // Enough places for a tenth of a metre on the ground, or a hundredth of a
 // degree of heading, without trailing zeros.
@@ -61,6 +62,9 @@ void Manifest::aufnehmen(const QString& bild, const schnitt::Bildschnitt& schnit
     zeile += ',' + ansicht.sha256.toHex();
     zeile += ',' + feld(schnitt.aufnahme) + ',' + grad(schnitt.breitengrad, 7) + ',' +
              grad(schnitt.laengengrad, 7) + ',' + grad(ansicht.blickrichtung, 2);
+    // A video frame's number and its time to the microsecond; empty for a picture.
+    zeile += ',' + (schnitt.bildNr ? QByteArray::number(*schnitt.bildNr) : QByteArray()) + ',' +
+             grad(schnitt.bildNr ? std::optional(schnitt.zeit) : std::nullopt, 6);
     m_zeilen.append(std::move(zeile));
 }
 

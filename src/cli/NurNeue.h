@@ -17,10 +17,11 @@ namespace cli {
 std::optional<qint64> aenderungszeit(const QString& pfad, bool mitEintrag);
 
 // Where the batch puts the view `buchstabe` of the picture `dateiname`
-// (Stapelbild::dateiname) in `zielOrdner`, as bildSchneidenIn names it. Null
-// when the name is too short for views.
+// (Stapelbild::dateiname) in `zielOrdner`, as bildSchneidenIn names it, or
+// of the frame `bildNr` of the video `dateiname`. Null when the name is too
+// short for views.
 QString ansichtsPfad(const QString& zielOrdner, const QString& dateiname, QChar buchstabe,
-                     const frames::Ausgabe& ausgabe);
+                     const frames::Ausgabe& ausgabe, std::optional<qint64> bildNr = std::nullopt);
 
 // Whether --nur-neue skips the picture: every view the plan would give it
 // exists (in the plan's format) and its content is newer, strictly, than both the picture's change

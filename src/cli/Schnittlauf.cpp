@@ -8,6 +8,7 @@
 #include "views/Bildladen.h"
 #include "views/Meldungen.h"
 #include "views/Pruefung.h"
+#include "views/Video.h"
 
 #include <QDir>
 #include <QFile>
@@ -202,9 +203,18 @@ std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
         return std::nullopt;
     auftrag.plan.ausgabe = konfiguration->ausgabe;
     auftrag.plan.vorlage = konfiguration->vorlage;
+    auftrag.plan.abstand = konfiguration->abstand;
     auftrag.meldungen = konfiguration->meldungen;
     if (!ausgabeWaehlen(auftrag.plan.ausgabe, aufruf, fehler))
         return std::nullopt;
+    if (!aufruf.abstand.isNull()) {
+        const auto abstand = schnitt::video::abstandLesen(aufruf.abstand);
+        if (!abstand) {
+            *fehler = text::AbstandFalsch.arg(aufruf.abstand) + text::HilfeHinweis.toString();
+            return std::nullopt;
+        }
+        auftrag.plan.abstand = *abstand;
+    }
     auftrag.zielOrdner =
         aufruf.ausgabe.isNull() ? schnitt::AusgabeOrdnername.toString() : aufruf.ausgabe;
 
@@ -221,7 +231,8 @@ std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
         } else if (!info.isFile()) {
             *fehler = text::EingabeWederNoch.arg(zeigen(eingabe));
             return std::nullopt;
-        } else if (!schnitt::istBilddatei(info.fileName())) {
+        } else if (!schnitt::istBilddatei(info.fileName()) &&
+                   !schnitt::video::istVideodatei(info.fileName())) {
             *fehler = text::EingabeKeinBild.arg(zeigen(eingabe));
             return std::nullopt;
         } else {

@@ -11,17 +11,19 @@ inline constexpr QStringView Programm = u"sichtwerk-schnitt";
 inline constexpr QStringView Hilfe =
     u"Aufruf: sichtwerk-schnitt --config DATEI.ini [--richtungen LRVZ] [--ausgabe ORDNER]\n"
     u"                         [--format FORMAT] [--qualitaet N] [--ordner ANORDNUNG]\n"
-    u"                         [--rekursiv] [--pruefen]\n"
+    u"                         [--rekursiv] [--pruefen] [--abstand N|Ns]\n"
     u"                         [--liste DATEI [--null]] [--teil K/N] [--nur-neue]\n"
     u"                         [--manifest DATEI] [EINGABE…]\n"
     u"\n"
-    u"Schneidet die Ansichten aus BMP-, JPEG-, GIF-, PNG-, TIFF- und WebP-Bildern wie\n"
-    u"„Alle ausschneiden“ im\n"
+    u"Schneidet die Ansichten aus BMP-, JPEG-, GIF-, PNG-, TIFF- und WebP-Bildern und\n"
+    u"aus Bildern von MP4-, MOV-, MKV-, WebM- und AVI-Videos wie „Alle ausschneiden“ im\n"
     u"Fenster: dieselben Dateien, dieselben Zeilen im Protokoll, das hier auf die\n"
     u"Standardausgabe geht (jede „Error: …“-Zeile auch auf die Standardfehlerausgabe).\n"
     u"\n"
     u"  EINGABE            ein Ordner (seine Bilder, wie „Alle ausschneiden“ sie wählt)\n"
-    u"                     oder eine Bilddatei; mehrere werden in ihrer Reihenfolge geschnitten\n"
+    u"                     oder eine Bild- oder Videodatei; mehrere werden in ihrer\n"
+    u"                     Reihenfolge geschnitten. Die Ansichten eines Videobilds heißen\n"
+    u"                     video_000250_V.bmp (Bildnummer ab 0, mindestens sechs Ziffern)\n"
     u"  --config DATEI     die Rahmen-Konfigurationsdatei; fehlende oder ungültige Werte sind 0\n"
     u"  --richtungen LRVZ  nur diese Richtungen: L Links, R Rechts, V Vorwärts, Z Zurück\n"
     u"                     (Vorgabe: jede Richtung, deren Breite nicht 0 ist); geschnitten\n"
@@ -35,6 +37,9 @@ inline constexpr QStringView Hilfe =
     u"                     bild_V.bmp; je-richtung: jede Richtung in ihren Ordner,\n"
     u"                     V/bild.bmp, dazu kameras.txt und rig.json für Programme, die\n"
     u"                     daraus eine Szene rekonstruieren (statt Ordner= aus [Ausgabe])\n"
+    u"  --abstand N|Ns     aus Videos jedes N-te Bild, oder mit s (2s, 0,5s) das erste\n"
+    u"                     Bild ab 0, N, 2N … Sekunden (statt Abstand= aus [Video];\n"
+    u"                     Vorgabe 1s)\n"
     u"  --rekursiv         auch die Bilder der Unterordner; ihre Ansichten kommen in die\n"
     u"                     gleichen Unterordner des Ausgabeordners\n"
     u"  --pruefen          nichts schneiden: für jedes Bild die Rahmen melden, die nicht\n"
@@ -101,6 +106,8 @@ inline constexpr QStringView AusgabeLeer = u"--ausgabe ohne Ordner";
 inline constexpr QStringView FormatUnbekannt =
     u"Unbekanntes Format '%1' in --format: erlaubt sind bmp, png, jpg, tif und webp";
 inline constexpr QStringView QualitaetFalsch = u"--qualitaet %1 liegt nicht zwischen 1 und 100";
+inline constexpr QStringView AbstandFalsch =
+    u"--abstand '%1' ist weder eine ganze Zahl über 0 noch eine Zeit wie 2s oder 0,5s";
 inline constexpr QStringView OrdnerUnbekannt =
     u"Unbekannte Anordnung '%1' in --ordner: erlaubt sind gemeinsam und je-richtung";
 // Appended to every line about bad arguments.

@@ -172,6 +172,19 @@ void vorlageLesen(const Leser& l, FrameKonfiguration& k)
                                .arg(zeigen(l.pfad()), ausrichtung));
 }
 
+void videoLesen(const Leser& l, FrameKonfiguration& k)
+{
+    const QString abstand = l.wert(QStringLiteral("Video"), QStringLiteral("Abstand"));
+    if (abstand.isEmpty())
+        return;
+    if (const std::optional<schnitt::video::Abstand> a = schnitt::video::abstandLesen(abstand))
+        k.abstand = *a;
+    else
+        k.meldungen.append(QStringLiteral("Error: '%1': Abstand=%2 ist weder eine ganze Zahl über "
+                                          "0 noch eine Zeit wie 2s; es gilt 1s")
+                               .arg(zeigen(l.pfad()), abstand));
+}
+
 // Gier of any direction: where a rectangle's camera looks is only its
 // heading, so a value that is no number keeps the default and says so.
 void gierLesen(const Leser& l, FrameKonfiguration& k, size_t i)
@@ -297,6 +310,7 @@ FrameKonfiguration konfigurationLesen(const QString& pfad)
     }
     ausgabeLesen(l, k);
     vorlageLesen(l, k);
+    videoLesen(l, k);
     return k;
 }
 

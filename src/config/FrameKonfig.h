@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FrameRechteck.h"
+#include "views/Abstand.h"
 
 #include <QSize>
 #include <QString>
@@ -73,6 +74,8 @@ struct FrameKonfiguration
     std::array<double, 4> gier = {0, -90, 90, 180};
     Ausgabe ausgabe;
     Vorlage vorlage;
+    // Which frames of a video are cut: [Video] Abstand.
+    schnitt::video::Abstand abstand = schnitt::video::StandardAbstand;
     // An entry that makes every cut impossible (an unknown format, a quality
     // out of range): no view may be written. German, without "Error: ".
     QString fehler;

@@ -248,7 +248,7 @@ QString ausgabeOrdner(const QString& programmOrdner)
 QString ansichtsStamm(const QString& dateiname)
 {
     qsizetype endung = 4;
-    for (QStringView lang : {u".jpeg", u".tiff", u".webp"}) {
+    for (QStringView lang : {u".jpeg", u".tiff", u".webp", u".webm"}) {
         if (dateiname.endsWith(lang, Qt::CaseInsensitive))
             endung = lang.size();
     }
@@ -261,10 +261,21 @@ QString ansichtsDateiname(const QString& dateiname, QChar buchstabe, frames::Aus
                           bool jeRichtung)
 {
     const QString stamm = ansichtsStamm(dateiname);
-    if (stamm.isNull())
-        return {};
+    return stamm.isNull() ? QString() : ansichtsName(stamm, buchstabe, format, jeRichtung);
+}
+
+QString ansichtsName(const QString& stamm, QChar buchstabe, frames::Ausgabeformat format,
+                     bool jeRichtung)
+{
     const QString endung = u'.' + frames::formatEndung(format);
     return jeRichtung ? buchstabe + u'/' + stamm + endung : stamm + u'_' + buchstabe + endung;
+}
+
+QString videobildStamm(const QString& video, qint64 nummer)
+{
+    const QString stamm = ansichtsStamm(video);
+    return stamm.isNull() ? QString()
+                          : stamm + u'_' + QString::number(nummer).rightJustified(6, u'0');
 }
 
 bool buchstabeZulaessig(QChar buchstabe)

@@ -34,7 +34,7 @@ QImage ausschneiden(const QImage& quelle, QPoint ursprung, const QRect& r);
 QString ausgabeOrdner(const QString& programmOrdner);
 
 // What a view's name starts with: the source name less its extension. For
-// the four-letter extensions (".jpeg", ".tiff", ".webp") the whole extension
+// the four-letter extensions (".jpeg", ".tiff", ".webp", ".webm") the whole extension
 // with its dot; for every other name its last four characters, as the names
 // have always been made, dot or not (szene1.jpg → szene1). Null when the name
 // is no longer than what it drops.
@@ -47,6 +47,14 @@ QString ansichtsStamm(const QString& dateiname);
 QString ansichtsDateiname(const QString& dateiname, QChar buchstabe,
                           frames::Ausgabeformat format = frames::Ausgabeformat::bmp,
                           bool jeRichtung = false);
+// The same from a stem.
+QString ansichtsName(const QString& stamm, QChar buchstabe, frames::Ausgabeformat format,
+                     bool jeRichtung);
+
+// The stem of a video frame's views: the video's stem, "_" and the frame's
+// number with six digits or more (fahrt.mp4, 250 → fahrt_000250). Null when
+// the video's stem is.
+QString videobildStamm(const QString& video, qint64 nummer);
 
 // Whether the letter can stand in a file name: letters and digits only, so
 // that no caller can steer the output out of its folder.

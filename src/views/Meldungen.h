@@ -16,6 +16,7 @@ inline constexpr QStringView Fertig = u"Fertig!";
 inline constexpr QStringView Abgebrochen = u"Abgebrochen nach %1 von %2 Bildern.";
 // Follows the file name directly, without a blank.
 inline constexpr QStringView Ueberschrift = u"%1:";
+inline constexpr QStringView VideobildUeberschrift = u"%1 Bild %2 (%3 s):";
 
 // Every error line below starts with this; a line of the log that does not
 // is no error.
@@ -42,6 +43,8 @@ inline constexpr QStringView Skaliert = u"%1: Rahmen skaliert auf %2 × %3";
 // Appended to a view's line when it was decoded and encoded again although
 // views without re-encoding were asked for.
 inline constexpr QStringView NeuKodiert = u" (neu kodiert)";
+inline constexpr QStringView VerlustfreiVideo =
+    u"%1: Verlustfrei gilt nur für JPEG-Bilder; die Bilder des Videos werden neu kodiert";
 
 // The fit check. %1 file, %2 direction, %3 Left, %4 Top, %5 Width, %6
 // Height, %7 picture width, %8 picture height.

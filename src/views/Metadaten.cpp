@@ -1,5 +1,6 @@
 #include "Metadaten.h"
 
+#include <QDateTime>
 #include <QRegularExpression>
 #include <QtEndian>
 
@@ -445,6 +446,19 @@ Quellmetadaten metadatenLesen(QByteArrayView datei, bool* unlesbar)
             *unlesbar = true;
         return {};
     }
+}
+
+Quellmetadaten aufnahmeMetadaten(const QDateTime& zeit)
+{
+    exiv2Vorbereiten();
+    const QDateTime utc = zeit.toUTC();
+    auto daten = std::make_shared<Quellmetadaten::Daten>();
+    daten->exif["Exif.Photo.DateTimeOriginal"] =
+        utc.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")).toStdString();
+    daten->exif["Exif.Photo.SubSecTimeOriginal"] =
+        utc.toString(QStringLiteral("zzz")).toStdString();
+    daten->exif["Exif.Photo.OffsetTimeOriginal"] = std::string("+00:00");
+    return Quellmetadaten(std::move(daten));
 }
 
 double brennweitePixel(int breite, double blickwinkel)

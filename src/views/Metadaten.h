@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QSize>
 #include <QString>
 
@@ -46,6 +47,9 @@ private:
 // picture without either gives empty metadata. Metadata that cannot be read
 // (cut short, looping directories, absurd counts) gives empty metadata too
 // and sets `unlesbar`: the views are cut without it. Safe on any thread.
+// A video frame's: only its capture time, in UTC.
+Quellmetadaten aufnahmeMetadaten(const QDateTime& zeit);
+
 Quellmetadaten metadatenLesen(QByteArrayView datei, bool* unlesbar = nullptr);
 
 // What a view is, as far as its metadata must tell.

@@ -5,6 +5,7 @@
 #include "Geometrie.h"
 #include "Meldungen.h"
 #include "Panorama.h"
+#include "Video.h"
 
 #include <QDir>
 
@@ -36,7 +37,16 @@ rahmenPruefen(const QList<Stapelbild>& bilder, const Schnittplan& plan,
             melden(b, p.passen + p.passenNicht + p.unlesbar, p.gesamt);
             continue;
         }
-        const Bildgroesse g = groesseLesen(QDir(bild.quellOrdner).filePath(bild.dateiname));
+        const QString pfad = QDir(bild.quellOrdner).filePath(bild.dateiname);
+        Bildgroesse g;
+        if (video::istVideodatei(bild.dateiname)) {
+            // Displayed upright already: no orientation tag to apply.
+            const video::Video v = video::Video::ausDatei(pfad);
+            g.fehler = v.fehlerBeimOeffnen();
+            g.groesse = v.groesse();
+        } else {
+            g = groesseLesen(pfad);
+        }
         if (!g.ok()) {
             zeilen.append(meldung::NichtGeladen.arg(name, g.fehler));
             b.unlesbar = true;

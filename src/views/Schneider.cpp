@@ -8,6 +8,7 @@
 #include "Meldungen.h"
 #include "Metadaten.h"
 #include "Panorama.h"
+#include "Video.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -101,6 +102,197 @@ bool ansichtSchreiben(const GeladenesBild& g, const QRect& r, int orientierung,
     return bildSchreiben(ansicht, plan, g.icc, metadaten, pfad, fehlerzeile, bericht);
 }
 
+// What a cut knows of its picture once it is decoded.
+struct Zuschnitt
+{
+    const GeladenesBild& geladen;
+    int orientierung;
+    const QList<QRect>& rechtecke;             // per cut, in pixels of the upright picture
+    const QList<QByteArray>& ohneNeukodierung; // per cut, a JPEG cut without decoding
+    bool verlustfrei;
+    const Quellmetadaten& metadaten;
+    const QString& ordner; // where the views go
+    const QString& stamm;  // what the views' names start with
+    const QString& anzeige;
+};
+
+// Metadata is read only where the views can hold it or a manifest or a rig asks for it.
+bool mitMetadaten(const Schnittplan& plan)
+{
+    return plan.ausgabe.format != frames::Ausgabeformat::bmp || plan.pruefsummen ||
+           plan.ausgabe.jeRichtung;
+}
+
+// Where each view lies in the upright picture. A panorama view's
+// "rectangle" is its size; it is not scaled.
+QList<QRect> rechteckeFuer(const Schnittplan& plan, QSize bild)
+{
+    QList<QRect> rechtecke(plan.schnitte.size());
+    std::transform(plan.schnitte.cbegin(), plan.schnitte.cend(), rechtecke.begin(),
+                   [&](const Schnitt& s) {
+                       const FrameRechteck& f = s.rechteck;
+                       return s.panorama ? QRect(0, 0, f.width, f.height)
+                                         : wirksamesRechteck(f, plan.vorlage, bild);
+                   });
+    return rechtecke;
+}
+
+// The line that says the rectangles were scaled to the picture, if any was.
+std::optional<QString> skaliertZeile(const Schnittplan& plan, const QList<QRect>& rechtecke,
+                                     QSize bild, const QString& anzeige)
+{
+    if (!plan.vorlage.skalieren)
+        return std::nullopt;
+    for (qsizetype i = 0; i < plan.schnitte.size(); ++i) {
+        const Schnitt& s = plan.schnitte[i];
+        const FrameRechteck& f = s.rechteck;
+        if (!s.panorama && rechtecke[i] != QRect(f.left, f.top, f.width, f.height))
+            return meldung::Skaliert.arg(anzeige, QString::number(bild.width()),
+                                         QString::number(bild.height()));
+    }
+    return std::nullopt;
+}
+
+// The folder the views of `dateiname` go to, made where missing; null with
+// the picture's error line in `ergebnis` where it cannot be.
+QString ansichtsOrdner(Bildschnitt& ergebnis, const QString& dateiname, const QString& zielOrdner)
+{
+    const QString anzeige = meldung::zeilentauglich(dateiname);
+    const qsizetype trenner = dateiname.lastIndexOf(u'/');
+    // Checked before decoding: without a base name no view can be saved.
+    if (ansichtsStamm(dateiname.mid(trenner + 1)).isNull()) {
+        ergebnis.fehler = meldung::NameZuKurz.arg(anzeige);
+        return {};
+    }
+    const QString ordner =
+        trenner < 0 ? zielOrdner : QDir(zielOrdner).filePath(dateiname.left(trenner));
+    QString grund;
+    if (!ausgabeOrdnerAnlegen(ordner, &grund)) {
+        ergebnis.fehler =
+            meldung::OrdnerNichtAngelegt.arg(anzeige, QDir::toNativeSeparators(ordner), grund);
+        return {};
+    }
+    return ordner;
+}
+
+// Every view of a decoded picture, its lines and files into `ergebnis`.
+void ansichtenSchreiben(Bildschnitt& ergebnis, const Zuschnitt& z, const Schnittplan& plan,
+                        Kartenvorrat& karten)
+{
+    QString grund;
+    const GeladenesBild& geladen = z.geladen;
+    const int orientierung = z.orientierung;
+    const QSize aufrechtGroesse = aufrecht(geladen.vollGroesse, orientierung);
+    const QString& anzeige = z.anzeige;
+    const qsizetype n = plan.schnitte.size();
+    const QList<Schnitt>& schnitte = plan.schnitte;
+    const QList<QRect>& rechtecke = z.rechtecke;
+    auto karteFuer = [&](const Schnitt& s, QSize bild) {
+        return karten.karte(bild, blickAus(*s.panorama, s.rechteck));
+    };
+    ergebnis.bild = geladen.bild;
+    ergebnis.ursprung = geladen.ursprung;
+    ergebnis.vollGroesse = aufrechtGroesse;
+    ergebnis.bearbeitet = true;
+
+    const bool bmp = plan.ausgabe.format == frames::Ausgabeformat::bmp;
+    const Quellmetadaten& quellmetadaten = z.metadaten;
+    if (!quellmetadaten.leer()) {
+        ergebnis.aufnahme = quellmetadaten.aufnahme();
+        ergebnis.breitengrad = quellmetadaten.breitengrad();
+        ergebnis.laengengrad = quellmetadaten.laengengrad();
+    }
+    const std::optional<double> brennweite = quellmetadaten.brennweitePixel();
+    const std::optional<double> richtung = quellmetadaten.blickrichtung();
+
+    QImage aufrechtBild; // a turned picture, whole, for its panorama views
+    for (qsizetype i = 0; i < n; ++i) {
+        const Schnitt& s = schnitte[i];
+        const QRect& r = rechtecke[i];
+        if (!buchstabeZulaessig(s.buchstabe)) {
+            ergebnis.zeilen.append(meldung::BuchstabeUngueltig.arg(anzeige, s.buchstabe));
+            continue;
+        }
+        if (r.width() <= 0 || r.height() <= 0) {
+            ergebnis.zeilen.append(meldung::RahmenUngueltig.arg(anzeige, richtungsName(s.buchstabe),
+                                                                QString::number(r.width()),
+                                                                QString::number(r.height())));
+            continue;
+        }
+        if (s.panorama && !panorama::zweiZuEins(aufrechtGroesse)) {
+            ergebnis.zeilen.append(meldung::KeinPanorama.arg(
+                anzeige, richtungsName(s.buchstabe), QString::number(aufrechtGroesse.width()),
+                QString::number(aufrechtGroesse.height())));
+            continue;
+        }
+        const QString pfad = QDir(z.ordner).filePath(
+            ansichtsName(z.stamm, s.buchstabe, plan.ausgabe.format, plan.ausgabe.jeRichtung));
+        if (plan.ausgabe.jeRichtung) {
+            const QString richtungsOrdner = QFileInfo(pfad).path();
+            if (!ausgabeOrdnerAnlegen(richtungsOrdner, &grund)) {
+                ergebnis.zeilen.append(meldung::OrdnerNichtAngelegt.arg(
+                    anzeige, QDir::toNativeSeparators(richtungsOrdner), grund));
+                continue;
+            }
+        }
+        Ansichtsangaben angaben{r.size(), orientierung != 1, s.gier, std::nullopt};
+        std::optional<Lochkamera> kamera;
+        if (s.panorama) {
+            angaben.blickwinkel = s.panorama->blickwinkel;
+            kamera = Lochkamera{r.size(), brennweitePixel(r.width(), s.panorama->blickwinkel),
+                                r.width() / 2.0, r.height() / 2.0};
+        } else if (brennweite) {
+            // The principal point stays where it was in the whole picture.
+            kamera = Lochkamera{r.size(), *brennweite, aufrechtGroesse.width() / 2.0 - r.x(),
+                                aufrechtGroesse.height() / 2.0 - r.y()};
+        }
+        const Ansichtsmetadaten metadaten =
+            bmp ? Ansichtsmetadaten() : metadatenFuer(quellmetadaten, angaben);
+        QString fehlerzeile;
+        Schreibbericht bericht;
+        bericht.mitPruefsumme = plan.pruefsummen;
+        bool ok = false;
+        if (s.panorama) {
+            if (orientierung != 1 && aufrechtBild.isNull())
+                aufrechtBild = aufrichten(geladen.bild, orientierung);
+            const QImage ansicht =
+                orientierung != 1
+                    ? panorama::abbilden(aufrechtBild, QPoint(0, 0), aufrechtGroesse,
+                                         karteFuer(s, aufrechtGroesse), plan.alleKerne)
+                    : panorama::abbilden(geladen.bild, geladen.ursprung, aufrechtGroesse,
+                                         karteFuer(s, aufrechtGroesse), plan.alleKerne);
+            if (ansicht.isNull())
+                fehlerzeile = meldung::KeinSpeicher.arg(anzeige, richtungsName(s.buchstabe),
+                                                        QString::number(r.width()),
+                                                        QString::number(r.height()));
+            else
+                ok = bildSchreiben(ansicht, plan, geladen.icc, metadaten, pfad, &fehlerzeile,
+                                   &bericht);
+        } else {
+            ok = !z.ohneNeukodierung[i].isNull()
+                     ? bmpSpeichern(mitMetadatenOderOhne(z.ohneNeukodierung[i],
+                                                         frames::Ausgabeformat::jpg, metadaten),
+                                    pfad, &fehlerzeile, &bericht)
+                     : ansichtSchreiben(geladen, r, orientierung, plan, metadaten, pfad,
+                                        &fehlerzeile, &bericht, anzeige, s.buchstabe);
+        }
+        if (!ok) {
+            ergebnis.zeilen.append(fehlerzeile);
+            continue;
+        }
+        std::optional<double> blickrichtung;
+        if (richtung)
+            blickrichtung = kompass(*richtung + s.gier);
+        ergebnis.dateien.append(
+            {s.buchstabe, r, pfad, bericht.groesse, bericht.sha256, blickrichtung, kamera});
+        QString meldungszeile = erstelltMeldung(s.buchstabe);
+        if (!meldungszeile.isEmpty() && z.verlustfrei && z.ohneNeukodierung[i].isNull())
+            meldungszeile += meldung::NeuKodiert;
+        if (!meldungszeile.isEmpty())
+            ergebnis.zeilen.append(meldungszeile);
+    }
+}
+
 } // namespace
 
 Bildschnitt bildSchneiden(const QString& quellOrdner, const QString& dateiname,
@@ -122,21 +314,11 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
         return ergebnis;
     const QString anzeige = meldung::zeilentauglich(dateiname);
 
-    const qsizetype trenner = dateiname.lastIndexOf(u'/');
-    const QString name = dateiname.mid(trenner + 1);
-    // Checked before decoding: without a base name no view can be saved.
-    if (ansichtsStamm(name).isNull()) {
-        ergebnis.fehler = meldung::NameZuKurz.arg(anzeige);
+    const QString name = dateiname.mid(dateiname.lastIndexOf(u'/') + 1);
+    const QString ordner = ansichtsOrdner(ergebnis, dateiname, zielOrdner);
+    if (ordner.isNull())
         return ergebnis;
-    }
-    const QString ordner =
-        trenner < 0 ? zielOrdner : QDir(zielOrdner).filePath(dateiname.left(trenner));
     QString grund;
-    if (!ausgabeOrdnerAnlegen(ordner, &grund)) {
-        ergebnis.fehler =
-            meldung::OrdnerNichtAngelegt.arg(anzeige, QDir::toNativeSeparators(ordner), grund);
-        return ergebnis;
-    }
 
     // Where each view lies in the upright picture, once its size is known.
     const qsizetype n = schnitte.size();
@@ -147,13 +329,7 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
         plan.ausgabe.format == frames::Ausgabeformat::jpg && plan.ausgabe.verlustfrei;
     // A panorama view's "rectangle" is its size; it is not scaled.
     auto berechnen = [&](QSize gespeichert, int orientierung) {
-        const QSize bild = aufrecht(gespeichert, orientierung);
-        std::transform(schnitte.cbegin(), schnitte.cend(), rechtecke.begin(),
-                       [&](const Schnitt& s) {
-                           const FrameRechteck& f = s.rechteck;
-                           return s.panorama ? QRect(0, 0, f.width, f.height)
-                                             : wirksamesRechteck(f, plan.vorlage, bild);
-                       });
+        rechtecke = rechteckeFuer(plan, aufrecht(gespeichert, orientierung));
     };
     const std::shared_ptr<Kartenvorrat> karten =
         plan.karten ? plan.karten : std::make_shared<Kartenvorrat>();
@@ -225,126 +401,63 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
             }
         }
     }
-    ergebnis.bild = std::move(geladen.bild);
-    ergebnis.ursprung = geladen.ursprung;
-    ergebnis.vollGroesse = aufrechtGroesse;
-    ergebnis.bearbeitet = true;
-    geladen.bild = ergebnis.bild;
-
-    if (plan.vorlage.skalieren) {
-        for (qsizetype i = 0; i < n; ++i) {
-            const FrameRechteck& f = schnitte[i].rechteck;
-            if (!schnitte[i].panorama && rechtecke[i] != QRect(f.left, f.top, f.width, f.height)) {
-                ergebnis.zeilen.append(
-                    meldung::Skaliert.arg(anzeige, QString::number(aufrechtGroesse.width()),
-                                          QString::number(aufrechtGroesse.height())));
-                break;
-            }
-        }
-    }
-
-    // Read only where the views can hold it or a manifest or a rig asks for it.
-    const bool bmp = plan.ausgabe.format == frames::Ausgabeformat::bmp;
+    if (const auto zeile = skaliertZeile(plan, rechtecke, aufrechtGroesse, anzeige))
+        ergebnis.zeilen.append(*zeile);
     Quellmetadaten quellmetadaten;
-    if (!bmp || plan.pruefsummen || plan.ausgabe.jeRichtung) {
+    if (mitMetadaten(plan)) {
         bool unlesbar = false;
         quellmetadaten = metadatenLesen(geladen.inhalt, &unlesbar);
         if (unlesbar)
             ergebnis.zeilen.append(MetadatenUnlesbar.arg(anzeige));
-        ergebnis.aufnahme = quellmetadaten.aufnahme();
-        ergebnis.breitengrad = quellmetadaten.breitengrad();
-        ergebnis.laengengrad = quellmetadaten.laengengrad();
     }
-    const std::optional<double> brennweite = quellmetadaten.brennweitePixel();
-    const std::optional<double> richtung = quellmetadaten.blickrichtung();
-
-    QImage aufrechtBild; // a turned picture, whole, for its panorama views
-    for (qsizetype i = 0; i < n; ++i) {
-        const Schnitt& s = schnitte[i];
-        const QRect& r = rechtecke[i];
-        if (!buchstabeZulaessig(s.buchstabe)) {
-            ergebnis.zeilen.append(meldung::BuchstabeUngueltig.arg(anzeige, s.buchstabe));
-            continue;
-        }
-        if (r.width() <= 0 || r.height() <= 0) {
-            ergebnis.zeilen.append(meldung::RahmenUngueltig.arg(anzeige, richtungsName(s.buchstabe),
-                                                                QString::number(r.width()),
-                                                                QString::number(r.height())));
-            continue;
-        }
-        if (s.panorama && !panorama::zweiZuEins(aufrechtGroesse)) {
-            ergebnis.zeilen.append(meldung::KeinPanorama.arg(
-                anzeige, richtungsName(s.buchstabe), QString::number(aufrechtGroesse.width()),
-                QString::number(aufrechtGroesse.height())));
-            continue;
-        }
-        const QString pfad = QDir(ordner).filePath(
-            ansichtsDateiname(name, s.buchstabe, plan.ausgabe.format, plan.ausgabe.jeRichtung));
-        if (plan.ausgabe.jeRichtung) {
-            const QString richtungsOrdner = QFileInfo(pfad).path();
-            if (!ausgabeOrdnerAnlegen(richtungsOrdner, &grund)) {
-                ergebnis.zeilen.append(meldung::OrdnerNichtAngelegt.arg(
-                    anzeige, QDir::toNativeSeparators(richtungsOrdner), grund));
-                continue;
-            }
-        }
-        Ansichtsangaben angaben{r.size(), orientierung != 1, s.gier, std::nullopt};
-        std::optional<Lochkamera> kamera;
-        if (s.panorama) {
-            angaben.blickwinkel = s.panorama->blickwinkel;
-            kamera = Lochkamera{r.size(), brennweitePixel(r.width(), s.panorama->blickwinkel),
-                                r.width() / 2.0, r.height() / 2.0};
-        } else if (brennweite) {
-            // The principal point stays where it was in the whole picture.
-            kamera = Lochkamera{r.size(), *brennweite, aufrechtGroesse.width() / 2.0 - r.x(),
-                                aufrechtGroesse.height() / 2.0 - r.y()};
-        }
-        const Ansichtsmetadaten metadaten =
-            bmp ? Ansichtsmetadaten() : metadatenFuer(quellmetadaten, angaben);
-        QString fehlerzeile;
-        Schreibbericht bericht;
-        bericht.mitPruefsumme = plan.pruefsummen;
-        bool ok = false;
-        if (s.panorama) {
-            if (orientierung != 1 && aufrechtBild.isNull())
-                aufrechtBild = aufrichten(geladen.bild, orientierung);
-            const QImage ansicht =
-                orientierung != 1
-                    ? panorama::abbilden(aufrechtBild, QPoint(0, 0), aufrechtGroesse,
-                                         karteFuer(s, aufrechtGroesse), plan.alleKerne)
-                    : panorama::abbilden(geladen.bild, geladen.ursprung, aufrechtGroesse,
-                                         karteFuer(s, aufrechtGroesse), plan.alleKerne);
-            if (ansicht.isNull())
-                fehlerzeile = meldung::KeinSpeicher.arg(anzeige, richtungsName(s.buchstabe),
-                                                        QString::number(r.width()),
-                                                        QString::number(r.height()));
-            else
-                ok = bildSchreiben(ansicht, plan, geladen.icc, metadaten, pfad, &fehlerzeile,
-                                   &bericht);
-        } else {
-            ok = !ohneNeukodierung[i].isNull()
-                     ? bmpSpeichern(mitMetadatenOderOhne(ohneNeukodierung[i],
-                                                         frames::Ausgabeformat::jpg, metadaten),
-                                    pfad, &fehlerzeile, &bericht)
-                     : ansichtSchreiben(geladen, r, orientierung, plan, metadaten, pfad,
-                                        &fehlerzeile, &bericht, anzeige, s.buchstabe);
-        }
-        if (!ok) {
-            ergebnis.zeilen.append(fehlerzeile);
-            continue;
-        }
-        std::optional<double> blickrichtung;
-        if (richtung)
-            blickrichtung = kompass(*richtung + s.gier);
-        ergebnis.dateien.append(
-            {s.buchstabe, r, pfad, bericht.groesse, bericht.sha256, blickrichtung, kamera});
-        QString meldungszeile = erstelltMeldung(s.buchstabe);
-        if (!meldungszeile.isEmpty() && verlustfrei && ohneNeukodierung[i].isNull())
-            meldungszeile += meldung::NeuKodiert;
-        if (!meldungszeile.isEmpty())
-            ergebnis.zeilen.append(meldungszeile);
-    }
+    ansichtenSchreiben(ergebnis,
+                       {geladen, orientierung, rechtecke, ohneNeukodierung, verlustfrei,
+                        quellmetadaten, ordner, ansichtsStamm(name), anzeige},
+                       plan, *karten);
     return ergebnis;
+}
+
+Bildschnitt videobildSchneidenIn(const QString& dateiname, const video::Videobild& bild,
+                                 const QDateTime& aufnahme, const Schnittplan& plan,
+                                 const QString& zielOrdner)
+{
+    Bildschnitt ergebnis;
+    ergebnis.dateiname = dateiname;
+    ergebnis.bildNr = bild.nummer;
+    ergebnis.zeit = bild.zeit.sekunden();
+    if (plan.schnitte.isEmpty())
+        return ergebnis;
+    const QString anzeige = meldung::zeilentauglich(dateiname);
+    const QString ordner = ansichtsOrdner(ergebnis, dateiname, zielOrdner);
+    if (ordner.isNull())
+        return ergebnis;
+    GeladenesBild geladen;
+    geladen.bild = bild.bild;
+    geladen.vollGroesse = bild.bild.size();
+    const QList<QRect> rechtecke = rechteckeFuer(plan, geladen.vollGroesse);
+    if (const auto zeile = skaliertZeile(plan, rechtecke, geladen.vollGroesse, anzeige))
+        ergebnis.zeilen.append(*zeile);
+    const Quellmetadaten metadaten =
+        mitMetadaten(plan) && aufnahme.isValid() ? aufnahmeMetadaten(aufnahme) : Quellmetadaten();
+    const QList<QByteArray> ohneNeukodierung(plan.schnitte.size());
+    Kartenvorrat eigeneKarten;
+    ansichtenSchreiben(ergebnis,
+                       {geladen, 1, rechtecke, ohneNeukodierung, false, metadaten, ordner,
+                        videobildStamm(dateiname.mid(dateiname.lastIndexOf(u'/') + 1), bild.nummer),
+                        anzeige},
+                       plan, plan.karten ? *plan.karten : eigeneKarten);
+    return ergebnis;
+}
+
+QString sekunden(double zeit)
+{
+    // Milliseconds at most, with a comma and without trailing zeros: 8,333.
+    QString text = QString::number(zeit, 'f', 3);
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text.replace(u'.', u',');
 }
 
 QStringList protokollieren(const Bildschnitt& schnitt, QString& letztedatei)
@@ -354,12 +467,20 @@ QStringList protokollieren(const Bildschnitt& schnitt, QString& letztedatei)
     if (!schnitt.bearbeitet)
         return {};
     QStringList zeilen;
-    if (schnitt.dateiname.compare(letztedatei, Qt::CaseInsensitive) != 0) {
+    // Every frame of a video is a block of its own.
+    const QString schluessel = schnitt.bildNr
+                                   ? schnitt.dateiname + u'\n' + QString::number(*schnitt.bildNr)
+                                   : schnitt.dateiname;
+    if (schluessel.compare(letztedatei, Qt::CaseInsensitive) != 0) {
+        const QString name = meldung::zeilentauglich(schnitt.dateiname);
         zeilen.append(meldung::Trennlinie.toString());
-        zeilen.append(meldung::Ueberschrift.arg(meldung::zeilentauglich(schnitt.dateiname)));
+        zeilen.append(schnitt.bildNr
+                          ? meldung::VideobildUeberschrift.arg(
+                                name, QString::number(*schnitt.bildNr), sekunden(schnitt.zeit))
+                          : meldung::Ueberschrift.arg(name));
     }
     zeilen += schnitt.zeilen;
-    letztedatei = schnitt.dateiname;
+    letztedatei = schluessel;
     return zeilen;
 }
 
@@ -396,7 +517,8 @@ QStringList bilderFuerStapel(const QString& ordner)
     // reading them would block.
     QStringList namen =
         QDir(ordner).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    namen.removeIf([](const QString& name) { return !istBilddatei(name); });
+    namen.removeIf(
+        [](const QString& name) { return !istBilddatei(name) && !video::istVideodatei(name); });
     return namen;
 }
 

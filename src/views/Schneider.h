@@ -2,8 +2,10 @@
 
 #include "config/FrameKonfig.h"
 #include "config/FrameRechteck.h"
+#include "views/Abstand.h"
 
 #include <QChar>
+#include <QDateTime>
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -49,6 +51,8 @@ struct Schnittplan
     frames::Ausgabe ausgabe;
     frames::Vorlage vorlage;
     // Each written file's SHA-256 in Bildschnitt::dateien, for a manifest.
+    // Which frames of a video are cut.
+    video::Abstand abstand = video::StandardAbstand;
     bool pruefsummen = false;
     // Panorama views sampled on every core: worth it for one picture, not for
     // a batch, whose pictures already take the cores.
@@ -117,6 +121,11 @@ struct Bildschnitt
     QString aufnahme; // ISO 8601
     std::optional<double> breitengrad;
     std::optional<double> laengengrad;
+    // A video's frame: its number and presentation time in seconds.
+    std::optional<qint64> bildNr;
+    double zeit = 0;
+    // Its index in the list a batch was given.
+    qsizetype stapelNr = -1;
 };
 
 enum class Dekodierung {
@@ -147,6 +156,20 @@ Bildschnitt bildSchneidenIn(const QString& quellOrdner, const QString& dateiname
 // then the view lines. Sets `letztedatei` to the name. A picture that failed
 // as a whole gives only its error line and leaves `letztedatei` alone. Must
 // be called in picture order, on one thread.
+namespace video {
+struct Videobild;
+}
+
+// One decoded frame of the video `dateiname` (possibly with a folder part),
+// cut like a picture whose views are named by videobildStamm. `aufnahme`,
+// where valid, is the frame's capture time.
+Bildschnitt videobildSchneidenIn(const QString& dateiname, const video::Videobild& bild,
+                                 const QDateTime& aufnahme, const Schnittplan& plan,
+                                 const QString& zielOrdner);
+
+// A time in seconds as the log shows it: 8,333.
+QString sekunden(double zeit);
+
 QStringList protokollieren(const Bildschnitt& schnitt, QString& letztedatei);
 
 struct Schnittprotokoll

@@ -433,4 +433,13 @@ const std::optional<Lesefehler>& Video::fehler() const
     return m->fehler;
 }
 
+qint64 ausgewaehlteBilder(const Video& video, Abstand abstand)
+{
+    Auswahl auswahl(abstand);
+    qint64 anzahl = 0;
+    for (qint64 n = 0; n < video.bildanzahl(); ++n)
+        anzahl += auswahl(n, video.zeit(n)) ? 1 : 0;
+    return anzahl;
+}
+
 } // namespace schnitt::video

@@ -107,4 +107,7 @@ private:
     std::unique_ptr<Innen> m;
 };
 
+// How many frames `abstand` selects from the video.
+qint64 ausgewaehlteBilder(const Video& video, Abstand abstand);
+
 } // namespace schnitt::video
