@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSlider>
 
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,8 @@ Form1::Form1(const QString& programmordner, const QUrl& updateserver, QWidget* p
     connect(Command7[0], &QPushButton::clicked, this, [this] { Command7_Click(0); });
     connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
     connect(File1, &QListWidget::itemDoubleClicked, this, &Form1::File1_DblClick);
+    connect(Bildregler, &QSlider::valueChanged, this,
+            [this](int nummer) { videobildZeigen(nummer); });
     connect(File2, &QListWidget::itemClicked, this, &Form1::File2_Click);
 
     // Key preview: the window sees every key before the focused control does.
@@ -84,7 +87,7 @@ void Form1::Form_Load()
         box->setFont(f);
     }
 
-    File1->setPattern(schnitt::bildmuster());
+    File1->setPattern(schnitt::bildmuster() + u';' + schnitt::video::videomuster());
     File2->setPath(m_programmordner);
 
     Text1->setText(schnitt::meldung::Schlusslinie.toString());
@@ -234,7 +237,7 @@ bool Form1::eventFilter(QObject* objekt, QEvent* ereignis)
     const auto* taste = static_cast<QKeyEvent*>(ereignis);
     qint16 code = 0;
     const int k = taste->key();
-    if (rahmenTaste(k, taste->modifiers()) || panoramaTaste(k, taste->modifiers()))
+    if (rahmenTaste(k, taste->modifiers()) || panoramaTaste(k, taste->modifiers()) || videoTaste(k))
         return true;
     if (k == Qt::Key_Return || k == Qt::Key_Enter)
         code = 13;

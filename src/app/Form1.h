@@ -4,6 +4,7 @@
 #include "config/FrameRechteck.h"
 #include "views/Panorama.h"
 #include "views/Stapel.h"
+#include "views/Video.h"
 
 #include <QFont>
 #include <QList>
@@ -32,6 +33,7 @@ class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSlider;
 
 // The main window. Constructing it runs the start-up (Form_Load), so the
 // window is in its working state before it is first shown.
@@ -93,6 +95,9 @@ public slots:
     void SchreibBeispielconfig();
     void SchneideBild(const QString& Richtung, qint16 Left, qint16 Top, qint16 Width, qint16 Height,
                       const QString& Dateiname);
+    // The frame of the previewed video to show: exactly that one, not the
+    // keyframe before it.
+    void videobildZeigen(qint64 nummer);
 
 protected:
     bool eventFilter(QObject* objekt, QEvent* ereignis) override;
@@ -127,6 +132,16 @@ private:
     // are handled once the cut is over.
     bool eingabeAufschieben(QObject* objekt, QEvent* ereignis);
     void eingabenNachholen();
+    // The preview of a video: its frame slider, the keys that step, and the
+    // cut of the frame on show.
+    bool videoZeigen(const QString& pfad, const QString& name);
+    void videoSchliessen();
+    bool videoTaste(int taste);
+    qint64 abstandsbild(qint64 von, int richtung) const;
+    void videobildAusschneiden();
+    std::unique_ptr<schnitt::video::Video> m_video;
+    QString m_videoName; // its name in File1's folder
+    qint64 m_videobild = 0;
 
     // Frames taken with the mouse or nudged with the keys (Form1Rahmen.cpp).
     struct Rahmenzug
@@ -226,6 +241,8 @@ private:
     QLabel* Ladebalken = nullptr;
     QProgressBar* Fortschritt = nullptr; // pictures done of a batch, under "Lade..."
     QLabel* Version = nullptr;
+    QSlider* Bildregler = nullptr; // the frames of a previewed video
+    QLabel* Bildanzeige = nullptr; // its frame number and time
     std::array<QLabel*, 4> Rahmen{};
     Protokollfeld* Text1 = nullptr;
     DateiListe* File1 = nullptr;

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSlider>
 
 namespace {
 
@@ -131,6 +132,15 @@ void Form1::steuerelementeAnlegen()
     Fortschritt->setFormat(QStringLiteral("%v von %m Bildern"));
     Fortschritt->setAlignment(Qt::AlignCenter);
     Fortschritt->hide();
+
+    // Under the preview, shown while it shows a video.
+    Bildregler = anlegen<QSlider>(this, "Bildregler", 1200, 7335, 6960, 225);
+    Bildregler->setOrientation(Qt::Horizontal);
+    Bildregler->setFocusPolicy(Qt::NoFocus);
+    Bildregler->hide();
+    Bildanzeige = anlegen<QLabel>(this, "Bildanzeige", 8220, 7335, 2430, 225);
+    Bildanzeige->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Bildanzeige->hide();
 
     Command1 = anlegen<QPushButton>(this, "Command1", 11040, 2040, 2535, 525);
     Command1->setText(QStringLiteral("Ausschneiden"));

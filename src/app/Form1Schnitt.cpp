@@ -213,7 +213,10 @@ void Form1::Command1_Click()
         return;
     Ladebalkenzeigen(true);
     const QString name = File1->fileName();
-    if (QFileInfo(QDir(File1->path()).filePath(name)).isFile()) {
+    if (m_video && name == m_videoName) {
+        // The frame on show, not every frame Abstand chooses.
+        videobildAusschneiden();
+    } else if (QFileInfo(QDir(File1->path()).filePath(name)).isFile()) {
         // One decode serves every ticked view; the window repaints meanwhile.
         schneideBilder(File1->path(), {name}, false);
         letztedatei.clear();

@@ -25,6 +25,11 @@ void Form1::File1_DblClick()
         SchreibProtokoll(QStringLiteral("Error: ") + name + QStringLiteral(" existiert nicht"));
         return;
     }
+    if (schnitt::video::istVideodatei(name)) {
+        if (videoZeigen(pfad, name))
+            bildgeladen = true;
+        return;
+    }
     // Decoded at about the preview's size; the full size comes from the header.
     const schnitt::Vorschaubild geladen = schnitt::vorschauLaden(
         pfad, QSize(Picture3->innenBreite(), Picture3->innenHoehe()), m_konfiguration.vorlage.exif);
@@ -34,6 +39,7 @@ void Form1::File1_DblClick()
         return;
     }
 
+    videoSchliessen();
     Picture1->setzeBild(geladen.bild, geladen.vollGroesse);
     Picture3->leeren();
     Picture3->zeichneGestreckt(geladen.bild);
