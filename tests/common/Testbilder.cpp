@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageWriter>
+#include <QProcess>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -99,6 +100,36 @@ QStringList inhalt(const QString& ordner)
 {
     return QDir(ordner).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QList<QImage> ffmpegBilder(const QString& pfad, const QString& vf, QSize groesse)
+{
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"), {"-v", "quiet", "-i", pfad, "-vf", vf, "-fps_mode",
+                                       "passthrough", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    p.waitForFinished(120000);
+    const QByteArray roh = p.readAllStandardOutput();
+    const qsizetype zeile = groesse.width() * 3, bild = zeile * groesse.height();
+    QList<QImage> bilder;
+    for (qsizetype i = 0; bild > 0 && i + bild <= roh.size(); i += bild)
+        bilder.append(QImage(reinterpret_cast<const uchar*>(roh.constData() + i), groesse.width(),
+                             groesse.height(), zeile, QImage::Format_RGB888)
+                          .convertToFormat(QImage::Format_RGB32));
+    return bilder;
+}
+
+int abweichung(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return 256;
+    const QImage x = a.convertToFormat(QImage::Format_RGB32),
+                 y = b.convertToFormat(QImage::Format_RGB32);
+    int groesste = 0;
+    for (int zeile = 0; zeile < x.height(); ++zeile)
+        for (int i = 0; i < x.width() * 4; ++i)
+            groesste =
+                std::max(groesste, std::abs(x.constScanLine(zeile)[i] - y.constScanLine(zeile)[i]));
+    return groesste;
 }
 
 QString ordnerUnterschied(const QString& ist, const QString& soll)

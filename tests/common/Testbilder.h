@@ -29,6 +29,13 @@ QString testpfad(const QString& name);
 // else where and how they first differ.
 QString ersterUnterschied(const QImage& ist, const QImage& soll);
 
+// The frames the ffmpeg command gives of a video through the filter `vf`
+// ("select=…", "crop=…"), each of `groesse`, as RGB32.
+QList<QImage> ffmpegBilder(const QString& pfad, const QString& vf, QSize groesse);
+// The largest difference of a channel of two RGB32 pictures; 256 for
+// pictures of other sizes or none.
+int abweichung(const QImage& a, const QImage& b);
+
 // The names in a folder, sorted, with hidden files.
 QStringList inhalt(const QString& ordner);
 // "" when both folders hold the same files with the same bytes (subfolders

@@ -14,36 +14,10 @@
 using namespace schnitt;
 using namespace schnitt::video;
 
+using testbilder::abweichung;
+using testbilder::ffmpegBilder;
+
 namespace {
-
-// ffmpeg's frames through `select=<ausdruck>`, upright, of `groesse`.
-QList<QImage> ffmpegBilder(const QString& pfad, const QString& ausdruck, QSize groesse)
-{
-    QProcess p;
-    p.start("ffmpeg", {"-v", "quiet", "-i", pfad, "-vf", "select=" + ausdruck, "-fps_mode",
-                       "passthrough", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
-    p.waitForFinished(120000);
-    const QByteArray roh = p.readAllStandardOutput();
-    const qsizetype zeile = groesse.width() * 3, bild = zeile * groesse.height();
-    QList<QImage> bilder;
-    for (qsizetype i = 0; bild > 0 && i + bild <= roh.size(); i += bild)
-        bilder.append(QImage(reinterpret_cast<const uchar*>(roh.constData() + i), groesse.width(),
-                             groesse.height(), zeile, QImage::Format_RGB888)
-                          .convertToFormat(QImage::Format_RGB32));
-    return bilder;
-}
-
-// The largest difference of a channel (of two RGB32 pictures); 256 for
-// pictures of other sizes.
-int abweichung(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size() || a.isNull())
-        return 256;
-    int groesste = 0;
-    for (qsizetype i = 0; i < a.sizeInBytes(); ++i)
-        groesste = std::max(groesste, std::abs(a.constBits()[i] - b.constBits()[i]));
-    return groesste;
-}
 
 QString zeitausdruck(const QString& sekunden)
 {
@@ -115,9 +89,11 @@ private slots:
         }
         const QString pfad = ablegen(datei, inhalt);
         const QString sekunden = abstand.chopped(1).trimmed().replace(u',', u'.');
-        const QList<QImage> soll = ffmpegBilder(
-            pfad, abstand.endsWith(u's') ? zeitausdruck(sekunden) : "not(mod(n\\," + abstand + "))",
-            groesse);
+        const QList<QImage> soll =
+            ffmpegBilder(pfad,
+                         "select=" + (abstand.endsWith(u's') ? zeitausdruck(sekunden)
+                                                             : "not(mod(n\\," + abstand + "))"),
+                         groesse);
         Video video = Video::ausDatei(pfad);
         QCOMPARE(video.fehlerBeimOeffnen(), QString());
         QCOMPARE(video.groesse(), groesse);
@@ -144,7 +120,7 @@ private slots:
     {
         QFETCH(QString, datei);
         const QString pfad = ablegen(datei, testvideo(datei));
-        const QList<QImage> soll = ffmpegBilder(pfad, "1", QSize(64, 48));
+        const QList<QImage> soll = ffmpegBilder(pfad, "select=1", QSize(64, 48));
         Video video = Video::ausDatei(pfad);
         QCOMPARE(video.bildanzahl(), 300);
         QCOMPARE(soll.size(), 300);
@@ -174,7 +150,7 @@ private slots:
         QFETCH(qsizetype, laenge);
         QFETCH(qint64, lesbar);
         const QString pfad = ablegen("kurz.mp4", testvideo("abgeschnitten.mp4").left(laenge));
-        const QList<QImage> soll = ffmpegBilder(pfad, "1", QSize(64, 48));
+        const QList<QImage> soll = ffmpegBilder(pfad, "select=1", QSize(64, 48));
         Video video = Video::ausDatei(pfad);
         qint64 n = 0;
         while (const std::optional<Videobild> b = video.naechstesBild()) {
