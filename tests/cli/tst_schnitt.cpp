@@ -127,7 +127,7 @@ QStringList geschnittene(const QStringList& aus)
 }
 
 const QString ManifestKopf = u"Ansicht,Bild,Richtung,Left,Top,Width,Height,Bytes,SHA256,"
-                             u"Aufnahme,Breitengrad,Laengengrad,Blickrichtung"_qs;
+                             u"Aufnahme,Breitengrad,Laengengrad,Blickrichtung,Bild-Nr,Zeit"_qs;
 
 } // namespace
 
@@ -656,7 +656,7 @@ private slots:
             "m/c_L.bmp,m/c.bmp,L,5,3,41,300,37254,", "m/c_R.bmp,m/c.bmp,R,150,20,33,17,1754,"};
         // Pictures without metadata leave its four columns empty.
         for (int i = 0; i < 4; ++i)
-            reihen[i + 1] += s[i].left(64) + u",,,,"_qs;
+            reihen[i + 1] += s[i].left(64) + u",,,,,,"_qs;
         QCOMPARE(QString::fromUtf8(testbilder::lesen(pfad(u"m.csv"_qs))),
                  reihen.join(u'\n') + u'\n');
     }
@@ -686,10 +686,10 @@ private slots:
                      .replaceInStrings(QRegularExpression(u",\\w{64},"_qs), u",#,"_qs),
                  (QStringList{"L/quelle.jpg,b/quelle.jpg,L,0,0,24,32," +
                                   QString::number(QFileInfo(pfad(u"aus/L/quelle.jpg"_qs)).size()) +
-                                  ",#,2024-05-01T12:34:56.789+02:00,52.5163,13.3777,280",
+                                  ",#,2024-05-01T12:34:56.789+02:00,52.5163,13.3777,280,,",
                               "V/quelle.jpg,b/quelle.jpg,V,16,16,40,30," +
                                   QString::number(QFileInfo(pfad(u"aus/V/quelle.jpg"_qs)).size()) +
-                                  ",#,2024-05-01T12:34:56.789+02:00,52.5163,13.3777,22.5"}));
+                                  ",#,2024-05-01T12:34:56.789+02:00,52.5163,13.3777,22.5,,"}));
         QCOMPARE(
             starten({"--config", "prog/r.ini", "--ordner", "nebeneinander", "b"}).fehler,
             QStringList{u"sichtwerk-schnitt: Unbekannte Anordnung 'nebeneinander' in --ordner: "
