@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -22,13 +23,10 @@ namespace {
 
 void speichergrenzeSetzen()
 {
-    // The limit is process-wide; a function-local static sets it once even
-    // when the first pictures are decoded on several threads at the same time.
-    static const bool gesetzt = [] {
-        QImageReader::setAllocationLimit(SpeichergrenzeMB);
-        return true;
-    }();
-    Q_UNUSED(gesetzt);
+    // The limit is process-wide; set once even when the first pictures are
+    // decoded on several threads at the same time.
+    static std::once_flag einmal;
+    std::call_once(einmal, [] { QImageReader::setAllocationLimit(SpeichergrenzeMB); });
 }
 
 uint byteAn(QByteArrayView d, qsizetype i)

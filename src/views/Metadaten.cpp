@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <numbers>
@@ -23,6 +24,7 @@ struct Quellmetadaten::Daten
 {
     Exiv2::ExifData exif;
     Exiv2::XmpData xmp;
+    std::string xmpPaket; // as the file holds it
     Exiv2::ByteOrder reihenfolge = Exiv2::littleEndian;
 };
 
@@ -115,6 +117,15 @@ void entfernen(Exiv2::XmpData& xmp, const char* schluessel)
     const auto it = xmp.findKey(Exiv2::XmpKey(schluessel));
     if (it != xmp.end())
         xmp.erase(it);
+}
+
+bool gleich(const Exiv2::XmpData& a, const Exiv2::XmpData& b)
+{
+    return a.count() == b.count() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](const auto& x, const auto& y) {
+               return x.key() == y.key() && x.typeId() == y.typeId() &&
+                      x.toString() == y.toString();
+           });
 }
 
 // Sets an XMP property only where the source has it: the view's XMP says
@@ -436,6 +447,7 @@ Quellmetadaten metadatenLesen(QByteArrayView datei, bool* unlesbar)
         auto daten = std::make_shared<Quellmetadaten::Daten>();
         daten->exif = bild->exifData();
         daten->xmp = bild->xmpData();
+        daten->xmpPaket = bild->xmpPacket();
         if (bild->byteOrder() == Exiv2::bigEndian)
             daten->reihenfolge = Exiv2::bigEndian;
         if (daten->exif.empty() && daten->xmp.empty())
@@ -545,7 +557,12 @@ Ansichtsmetadaten metadatenFuer(const Quellmetadaten& quelle, const Ansichtsanga
         Exiv2::ExifParser::encode(blob, q ? q->reihenfolge : Exiv2::littleEndian, exif);
         ergebnis.exif = alsBytes(blob);
     }
-    if (!xmp.empty()) {
+    // Most views change nothing in the XMP: the source's packet goes on as it
+    // is. Writing a packet anew takes the XMP toolkit's lock, which every
+    // worker of a batch would queue for.
+    if (q && !q->xmpPaket.empty() && gleich(xmp, q->xmp)) {
+        ergebnis.xmp = QByteArray::fromStdString(q->xmpPaket);
+    } else if (!xmp.empty()) {
         std::string paket;
         const std::lock_guard sperre(xmpSperre);
         if (Exiv2::XmpParser::encode(paket, xmp, Exiv2::XmpParser::useCompactFormat) == 0)

@@ -163,6 +163,12 @@ private slots:
                          .second.filter(QRegularExpression(u"^[ab]\\.\\w+ Bild 0 "_qs));
         teile.sort();
         QCOMPARE(teile, (QStringList{"a.avi Bild 0 (0 s):", "b.mp4 Bild 0 (0 s):"}));
+        // Lossless cutting cannot apply to a video's frames: said once per video.
+        testbilder::schreiben(m_tmp->path(), u"r.ini"_qs,
+                              rahmen("3") + "[Ausgabe]\r\nFormat=jpg\r\nVerlustfrei=1\r\n");
+        QCOMPARE(starten({"--ausgabe", "jpg", "v/b.mp4"}).second.filter(u"Verlustfrei gilt"_qs),
+                 QStringList{"b.mp4: Verlustfrei gilt nur für JPEG-Bilder; die Bilder des Videos "
+                             "werden neu kodiert"});
     }
 
     // SIGINT in the middle of a video: no new frame is started, the views
