@@ -223,7 +223,7 @@ QByteArray mitWert(QByteArrayView inhalt, const QString& sektion, const QString&
         // After the section's last entry, or right after its header.
         qsizetype neuBei = bereich->anfang;
         bool ersetzt = false;
-        for (const qsizetype i : std::views::iota(bereich->anfang, bereich->ende)) {
+        for (qsizetype i = bereich->anfang; i < bereich->ende; ++i) {
             if (g[i].art != Art::Eintrag)
                 continue;
             if (gleicherName(g[i].name, eintrag)) {
