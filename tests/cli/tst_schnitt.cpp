@@ -367,17 +367,20 @@ private slots:
 
     void formate()
     {
-        // --format over the file's BMP; a quality makes WebP lossy. The pixels
-        // and profiles each encoder writes are the encoders' test.
+        // --format over the file's BMP; a quality makes WebP lossy, none keeps
+        // it lossless. The pixels and profiles each encoder writes are the
+        // encoders' test.
         bild(u"b/a.tiff"_qs, 120, 90, "TIFF");
         for (const QStringList& wie : {QStringList{"aus-bmp"},
                                        {"aus-png", "--format", "PNG", "--qualitaet", "100"},
-                                       {"aus-webp", "--format=webp", "--qualitaet=1"}})
+                                       {"aus-webp", "--format=webp", "--qualitaet=1"},
+                                       {"aus-webpl", "--format=webp"}})
             QCOMPARE(
                 starten(QStringList{"--config", "prog/config.ini", "b", "--ausgabe"} + wie).code,
                 0);
         const QByteArray webp = testbilder::lesen(pfad(u"aus-webp/a_V.webp"_qs));
         QVERIFY(webp.contains("VP8 ") && !webp.contains("VP8L"));
+        QVERIFY(testbilder::lesen(pfad(u"aus-webpl/a_V.webp"_qs)).contains("VP8L"));
         QCOMPARE(testbilder::inhalt(pfad(u"aus-bmp"_qs)),
                  (QStringList{"a_L.bmp", "a_R.bmp", "a_V.bmp", "a_Z.bmp"}));
         QCOMPARE(testbilder::ersterUnterschied(QImage(pfad(u"aus-png/a_V.png"_qs)),

@@ -136,6 +136,10 @@ private slots:
         zeile("GIF nur die Kennung", "kennung.gif", QByteArray("GIF89a"), unvollstaendig);
         zeile("GIF im Bildkopf abgeschnitten", "kopf.gif",
               gif.left(gif.indexOf(QByteArray("\x2C\0\0\0\0", 5)) + 5), unvollstaendig);
+        // A frame header libjpeg refuses: 12 bits a sample.
+        QByteArray zwoelf = testbilder::testdatei(u"formate/icc.jpg"_qs);
+        zwoelf[zwoelf.indexOf("\xFF\xC0") + 4] = 12;
+        zeile("JPEG mit 12 Bit", "zwoelf.jpg", zwoelf, meldung::GrundBeschaedigt.toString());
         // A picture format Qt reads, but which is not one of the listed ones.
         zeile("PPM als JPEG", "ppm.jpg", testbilder::kodieren(foto, "PPM"),
               meldung::GrundFormat.toString());
