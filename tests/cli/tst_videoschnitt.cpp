@@ -6,12 +6,14 @@
 #include "app/Bildfeld.h"
 #include "app/Form1.h"
 
+#include "Dialoghelfer.h"
 #include "Formhelfer.h"
 #include "Testbilder.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
@@ -190,6 +192,28 @@ private slots:
         QCOMPARE(dateien.size(), n);
         for (const QString& d : dateien)
             QVERIFY(!QImage(pfad(u"aus/"_qs + d)).isNull());
+
+        // Escape in the window, as soon as the first frame is logged.
+        QTemporaryDir prog;
+        testbilder::schreiben(prog.path(), u"config.ini"_qs, rahmen("1"));
+        Form1 form(prog.path(), QUrl());
+        formhelfer::zeigen(form);
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", pfad(u"v"_qs));
+        form.findChild<QCheckBox*>(u"Check3"_qs)->setChecked(true);
+        bool gedrueckt = false;
+        const auto verbindung = QObject::connect(
+            form.findChild<QPlainTextEdit*>(u"Text1"_qs), &QPlainTextEdit::textChanged, &form, [&] {
+                if (!std::exchange(gedrueckt, true))
+                    QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
+            });
+        QTest::mouseClick(formhelfer::knopf(form, u"Command6"_qs), Qt::LeftButton);
+        QObject::disconnect(verbindung);
+        const QStringList zeilen = protokollZeilen(form);
+        const int m = int(zeilen.filter(u"lang.avi Bild"_qs).size());
+        QVERIFY2(m > 0 && m < 400, qPrintable(QString::number(m)));
+        QCOMPARE(zeilen.at(zeilen.size() - 2),
+                 QStringLiteral("Abgebrochen nach %1 von 400 Bildern.").arg(m));
+        QCOMPARE(testbilder::inhalt(prog.filePath(u"ausgeschnitten"_qs)).size(), m);
     }
 
     // The preview shows exactly the frame asked for; "Ausschneiden" cuts it.
