@@ -446,6 +446,11 @@ Quellmetadaten metadatenLesen(QByteArrayView datei, bool* unlesbar)
             throw Exiv2::Error(Exiv2::kerCorruptedMetadata);
         auto daten = std::make_shared<Quellmetadaten::Daten>();
         daten->exif = bild->exifData();
+        // Untrue of every view, so dropped once for all of them: the whole
+        // picture's thumbnail and how its pixels were stored.
+        Exiv2::ExifThumb(daten->exif).erase();
+        for (const char* schluessel : Speicherangaben)
+            entfernen(daten->exif, schluessel);
         daten->xmp = bild->xmpData();
         daten->xmpPaket = bild->xmpPacket();
         if (bild->byteOrder() == Exiv2::bigEndian)
@@ -489,9 +494,6 @@ Ansichtsmetadaten metadatenFuer(const Quellmetadaten& quelle, const Ansichtsanga
     const bool mitExif = !exif.empty();
     const bool panorama = ansicht.blickwinkel.has_value();
 
-    Exiv2::ExifThumb(exif).erase();
-    for (const char* schluessel : Speicherangaben)
-        entfernen(exif, schluessel);
     const std::string breite = std::to_string(ansicht.groesse.width());
     const std::string hoehe = std::to_string(ansicht.groesse.height());
     if (mitExif) {
