@@ -135,6 +135,8 @@ private:
     // The preview of a video: its frame slider, the keys that step, and the
     // cut of the frame on show.
     bool videoZeigen(const QString& pfad, const QString& name);
+    // A picture or video frame is on show: the log says so, frames and buttons follow.
+    void vorschauGeladen(const QString& name);
     void videoSchliessen();
     bool videoTaste(int taste);
     qint64 abstandsbild(qint64 von, int richtung) const;

@@ -5,7 +5,6 @@
 
 #include "Bildfeld.h"
 #include "DateiListe.h"
-#include "config/FrameSlots.h"
 #include "views/Ausschnitt.h"
 #include "views/Meldungen.h"
 #include "views/Schneider.h"
@@ -34,14 +33,7 @@ bool Form1::videoZeigen(const QString& pfad, const QString& name)
     Bildregler->show();
     Bildanzeige->show();
     videobildZeigen(0);
-    SchreibProtokoll(name + QStringLiteral(" geladen..."));
-    Framesberechnen();
-    Label1->hide();
-    Command5->setEnabled(true);
-    if (!framedateien[1].isEmpty()) {
-        Command1->setEnabled(true);
-        Command6->setEnabled(true);
-    }
+    vorschauGeladen(name);
     return true;
 }
 

@@ -43,6 +43,12 @@ void Form1::File1_DblClick()
     Picture1->setzeBild(geladen.bild, geladen.vollGroesse);
     Picture3->leeren();
     Picture3->zeichneGestreckt(geladen.bild);
+    vorschauGeladen(name);
+    bildgeladen = true;
+}
+
+void Form1::vorschauGeladen(const QString& name)
+{
     SchreibProtokoll(name + QStringLiteral(" geladen..."));
     Framesberechnen();
     Label1->hide();
@@ -51,7 +57,6 @@ void Form1::File1_DblClick()
         Command1->setEnabled(true);
         Command6->setEnabled(true);
     }
-    bildgeladen = true;
 }
 
 void Form1::Ladebalkenzeigen(bool zeigen)
