@@ -5,6 +5,7 @@
 #include "Videoquelle.h"
 
 extern "C" {
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -267,6 +268,15 @@ bool Video::Innen::springen(qint64 nummer)
     return demuxer->oeffnen(quelle).isEmpty() && bis(nummer);
 }
 
+// FFmpeg's RGB32 is Qt's, byte for byte, and saves a pass over every frame.
+// swscale gives it the same values as rgb24 for 8-bit sources only; deeper
+// ones go through rgb24, as `ffmpeg -pix_fmt rgb24` converts them.
+static AVPixelFormat zielFormat(int quelle)
+{
+    const AVPixFmtDescriptor* art = av_pix_fmt_desc_get(AVPixelFormat(quelle));
+    return art && art->comp[0].depth <= 8 ? AV_PIX_FMT_RGB32 : AV_PIX_FMT_RGB24;
+}
+
 QImage Video::Innen::umwandeln()
 {
     const AVFrame* f = rahmen.get();
@@ -275,7 +285,7 @@ QImage Video::Innen::umwandeln()
         // Bicubic, as FFmpeg's own conversions are, so that the pixels come
         // out as `ffmpeg -pix_fmt rgb24` gives them.
         sws.reset(sws_getContext(f->width, f->height, AVPixelFormat(f->format), f->width, f->height,
-                                 AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+                                 zielFormat(f->format), SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!sws)
             return {};
         int *vonTabelle, *zuTabelle;
@@ -292,19 +302,30 @@ QImage Video::Innen::umwandeln()
         swsArt = art;
     }
     // Into FFmpeg's own buffer: its rows are padded as swscale's vector code
-    // expects, which writes whole blocks past the last pixel.
-    std::unique_ptr<AVFrame, AusRahmen> ziel(av_frame_alloc());
+    // expects, which writes whole blocks past the last pixel. The picture
+    // wraps that buffer and owns it.
+    AVFrame* ziel = av_frame_alloc();
     if (!ziel)
         return {};
-    ziel->format = AV_PIX_FMT_RGB24;
+    ziel->format = zielFormat(f->format);
     ziel->width = f->width;
     ziel->height = f->height;
-    if (av_frame_get_buffer(ziel.get(), 0) < 0)
+    if (av_frame_get_buffer(ziel, 0) < 0 ||
+        sws_scale(sws.get(), f->data, f->linesize, 0, f->height, ziel->data, ziel->linesize) < 0) {
+        av_frame_free(&ziel);
         return {};
-    if (sws_scale(sws.get(), f->data, f->linesize, 0, f->height, ziel->data, ziel->linesize) < 0)
-        return {};
-    const QImage rgb(ziel->data[0], f->width, f->height, ziel->linesize[0], QImage::Format_RGB888);
-    return aufrichten(rgb.convertToFormat(QImage::Format_RGB32), orientierung);
+    }
+    const QImage rgb(
+        ziel->data[0], f->width, f->height, ziel->linesize[0],
+        ziel->format == AV_PIX_FMT_RGB32 ? QImage::Format_RGB32 : QImage::Format_RGB888,
+        [](void* z) {
+            auto* rahmen = static_cast<AVFrame*>(z);
+            av_frame_free(&rahmen);
+        },
+        ziel);
+    return aufrichten(
+        rgb.format() == QImage::Format_RGB32 ? rgb : rgb.convertToFormat(QImage::Format_RGB32),
+        orientierung);
 }
 
 Video::Video(std::unique_ptr<Innen> innen)
