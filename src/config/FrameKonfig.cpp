@@ -76,7 +76,10 @@ public:
     }
     QString wert(const QString& sektion, const QString& schluessel) const
     {
-        return profildatei::lesenAus(m_inhalt, sektion, schluessel).trimmed();
+        // Every entry of a frame file is a number or a keyword.
+        return profildatei::lesenAus(m_inhalt, sektion, schluessel,
+                                     profildatei::Kommentar::abschneiden)
+            .trimmed();
     }
     const QString& pfad() const { return m_pfad; }
     const QByteArray& inhalt() const { return m_inhalt; }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <optional>
@@ -28,7 +29,22 @@ struct Gelesen
     Art art = Art::Leer;
     QString name; // section or key name
     QString wert;
+    QString wertOhneKommentar; // the value up to a " ;" where it is not quoted
 };
+
+constexpr QByteArrayView Bytereihenfolgemarke("\xEF\xBB\xBF");
+
+using profildatei::Kodierung;
+
+QString dekodiert(QByteArrayView bytes, Kodierung art)
+{
+    return art == Kodierung::Utf8 ? QString::fromUtf8(bytes) : cp1252::dekodieren(bytes);
+}
+
+QByteArray kodiert(QStringView text, Kodierung art)
+{
+    return art == Kodierung::Utf8 ? text.toUtf8() : cp1252::kodieren(text);
+}
 
 std::vector<Zeile> zerlege(QByteArrayView inhalt)
 {
@@ -66,9 +82,19 @@ QString beschnitten(QStringView s)
     return s.toString();
 }
 
-Gelesen deute(const QByteArray& roh)
+QString ohneAnfuehrung(QString wert)
 {
-    const QString zeile = beschnitten(cp1252::dekodieren(roh));
+    if (wert.size() >= 2) {
+        const QChar q = wert.front();
+        if ((q == u'"' || q == u'\'') && wert.back() == q)
+            return wert.sliced(1, wert.size() - 2);
+    }
+    return wert;
+}
+
+Gelesen deute(QByteArrayView roh, Kodierung art)
+{
+    const QString zeile = beschnitten(dekodiert(roh, art));
     Gelesen g;
     if (zeile.isEmpty())
         return g;
@@ -85,11 +111,16 @@ Gelesen deute(const QByteArray& roh)
     // A line without '=' is a key without a value.
     g.art = Art::Eintrag;
     g.name = beschnitten(zeile.section(u'=', 0, 0));
-    g.wert = beschnitten(zeile.section(u'=', 1));
-    if (g.wert.size() >= 2) {
-        const QChar q = g.wert.front();
-        if ((q == u'"' || q == u'\'') && g.wert.back() == q)
-            g.wert = g.wert.sliced(1, g.wert.size() - 2);
+    const QString wert = zeile.section(u'=', 1);
+    g.wert = ohneAnfuehrung(beschnitten(wert));
+    g.wertOhneKommentar = g.wert;
+    if (g.wert.size() == beschnitten(wert).size()) { // not quoted
+        for (qsizetype i = 1; i < wert.size(); ++i) {
+            if (wert[i] == u';' && istLeerraum(wert[i - 1])) {
+                g.wertOhneKommentar = ohneAnfuehrung(beschnitten(QStringView(wert).left(i)));
+                break;
+            }
+        }
     }
     return g;
 }
@@ -97,14 +128,14 @@ Gelesen deute(const QByteArray& roh)
 // Editors that save UTF-8 put a byte order mark in front of the first line;
 // it must not hide a section header standing there. Only the reading looks
 // past it: the line keeps its bytes when the file is rewritten.
-std::vector<Gelesen> deuteAlle(const std::vector<Zeile>& zeilen)
+std::vector<Gelesen> deuteAlle(const std::vector<Zeile>& zeilen, Kodierung art)
 {
-    constexpr QByteArrayView Bytereihenfolgemarke("\xEF\xBB\xBF");
     std::vector<Gelesen> g;
     g.reserve(zeilen.size());
     for (const Zeile& z : zeilen) {
         const bool mitMarke = g.empty() && z.text.startsWith(Bytereihenfolgemarke);
-        g.push_back(deute(mitMarke ? z.text.sliced(Bytereihenfolgemarke.size()) : z.text));
+        g.push_back(
+            deute(QByteArrayView(z.text).sliced(mitMarke ? Bytereihenfolgemarke.size() : 0), art));
     }
     return g;
 }
@@ -145,6 +176,25 @@ QString fehlerText(const QString& pfad, const QString& grund)
 
 namespace profildatei {
 
+Kodierung kodierungVon(QByteArrayView inhalt)
+{
+    if (inhalt.startsWith(Bytereihenfolgemarke))
+        return Kodierung::Utf8;
+    if (std::ranges::all_of(inhalt, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return Kodierung::Cp1252;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString probe = utf8(inhalt);
+    return utf8.hasError() ? Kodierung::Cp1252 : Kodierung::Utf8;
+}
+
+QString textAus(QByteArrayView inhalt)
+{
+    const Kodierung art = kodierungVon(inhalt);
+    if (art == Kodierung::Utf8 && inhalt.startsWith(Bytereihenfolgemarke))
+        inhalt = inhalt.sliced(Bytereihenfolgemarke.size());
+    return dekodiert(inhalt, art);
+}
+
 bool schreibgeschuetzt(const QString& pfad)
 {
     const QFileInfo info(pfad);
@@ -157,10 +207,11 @@ bool schreibgeschuetzt(const QString& pfad)
     return !(info.permissions() & schreibbits) || !info.isWritable();
 }
 
-QString lesenAus(QByteArrayView inhalt, const QString& sektion, const QString& eintrag)
+QString lesenAus(QByteArrayView inhalt, const QString& sektion, const QString& eintrag,
+                 Kommentar kommentar)
 {
     const std::vector<Zeile> zeilen = zerlege(inhalt);
-    const std::vector<Gelesen> g = deuteAlle(zeilen);
+    const std::vector<Gelesen> g = deuteAlle(zeilen, kodierungVon(inhalt));
 
     const std::optional<Bereich> bereich = findeSektion(g, sektion);
     if (!bereich)
@@ -185,7 +236,8 @@ QString lesenAus(QByteArrayView inhalt, const QString& sektion, const QString& e
 
     for (const Gelesen& z : sektionsZeilen) {
         if (z.art == Art::Eintrag && gleicherName(z.name, eintrag))
-            return z.wert.left(Puffergroesse - 1);
+            return (kommentar == Kommentar::abschneiden ? z.wertOhneKommentar : z.wert)
+                .left(Puffergroesse - 1);
     }
     return {};
 }
@@ -202,9 +254,12 @@ QByteArray mitWert(QByteArrayView inhalt, const QString& sektion, const QString&
                    const QString& wert)
 {
     std::vector<Zeile> zeilen = zerlege(inhalt);
-    const std::vector<Gelesen> g = deuteAlle(zeilen);
+    // What is added or changed is written as the file is: a UTF-8 file
+    // stays UTF-8, every other one Windows-1252.
+    const Kodierung art = kodierungVon(inhalt);
+    const std::vector<Gelesen> g = deuteAlle(zeilen, art);
 
-    const QByteArray neueZeile = cp1252::kodieren(eintrag) + '=' + cp1252::kodieren(wert);
+    const QByteArray neueZeile = kodiert(eintrag, art) + '=' + kodiert(wert, art);
     const QByteArray umbruch = "\r\n";
     auto einfuegen = [&](qsizetype vor, QByteArray text) {
         // The line before the new one may have been the file's last one,
@@ -217,7 +272,7 @@ QByteArray mitWert(QByteArrayView inhalt, const QString& sektion, const QString&
     const std::optional<Bereich> bereich = findeSektion(g, sektion);
     if (!bereich) {
         const auto n = static_cast<qsizetype>(zeilen.size());
-        einfuegen(n, '[' + cp1252::kodieren(sektion) + ']');
+        einfuegen(n, '[' + kodiert(sektion, art) + ']');
         einfuegen(n + 1, neueZeile);
     } else {
         // After the section's last entry, or right after its header.
@@ -228,7 +283,7 @@ QByteArray mitWert(QByteArrayView inhalt, const QString& sektion, const QString&
                 continue;
             if (gleicherName(g[i].name, eintrag)) {
                 // The key keeps the spelling it has in the file.
-                zeilen[i].text = cp1252::kodieren(g[i].name) + '=' + cp1252::kodieren(wert);
+                zeilen[i].text = kodiert(g[i].name, art) + '=' + kodiert(wert, art);
                 ersetzt = true;
                 break;
             }

@@ -9,8 +9,21 @@
 // functions do it, so that files from Windows installations keep working:
 // section and key names match without regard to case, blanks around names
 // and values are dropped, a value in matching quotes loses its quotes, lines
-// starting with ';' are comments, and the text is Windows-1252 on disk.
+// starting with ';' are comments. The text is Windows-1252 on disk, as on
+// Windows, unless the file is UTF-8 as Linux editors save it: one that starts
+// with a UTF-8 byte order mark, or holds non-ASCII bytes that are all valid
+// UTF-8. A file keeps its encoding when it is written.
 namespace profildatei {
+
+enum class Kodierung { Cp1252, Utf8 };
+Kodierung kodierungVon(QByteArrayView inhalt);
+// The whole file as text, decoded as its encoding says, without a byte order mark.
+QString textAus(QByteArrayView inhalt);
+
+// Whether a value ends at an unquoted " ;" (blank, then a semicolon). The
+// Windows functions read it into the value; for a number or a keyword it can
+// only be a comment a user wrote after it, as INI examples do.
+enum class Kommentar { gehoertZumWert, abschneiden };
 
 // A read hands back what fits into a 255-character buffer including its
 // terminating zero; callers rely on the cut-off points below.
@@ -21,7 +34,8 @@ inline constexpr qsizetype Puffergroesse = 255;
 // "") lists the section's key names instead, each followed by a NUL; a list
 // too long for the buffer is cut to 253 characters.
 QString lesen(const QString& pfad, const QString& sektion, const QString& eintrag);
-QString lesenAus(QByteArrayView inhalt, const QString& sektion, const QString& eintrag);
+QString lesenAus(QByteArrayView inhalt, const QString& sektion, const QString& eintrag,
+                 Kommentar kommentar = Kommentar::gehoertZumWert);
 
 // The file content with `eintrag` of `sektion` set to `wert`: an existing key
 // changes in place, a missing key is added at the end of its section, a

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,6 +28,45 @@ QByteArray muell(qsizetype laenge)
     QRandomGenerator zufall(1252);
     zufall.fillRange(reinterpret_cast<quint32*>(b.data()), laenge / 4);
     return b;
+}
+
+// What a frame file says beyond its rectangles, as one line; the headings
+// and the video spacing only where a file sets them.
+QString zusammenfassung(const frames::FrameKonfiguration& k)
+{
+    QString panorama;
+    for (size_t i = 0; i < 4; ++i) {
+        if (const auto& p = k.panorama[i])
+            panorama += QStringLiteral("%1 %2/%3/%4/%5 ")
+                            .arg(QChar(richtungen[i].buchstabe))
+                            .arg(p->blickwinkel)
+                            .arg(p->gier)
+                            .arg(p->nick)
+                            .arg(p->bikubisch);
+    }
+    QString ist = QStringLiteral("%1 %2 %3 %4 | %5x%6 %7 %8 | %9 | ")
+                      .arg(frames::formatEndung(k.ausgabe.format))
+                      .arg(k.ausgabe.qualitaet)
+                      .arg(k.ausgabe.qualitaetGesetzt)
+                      .arg(k.ausgabe.verlustfrei)
+                      .arg(k.vorlage.breite)
+                      .arg(k.vorlage.hoehe)
+                      .arg(k.vorlage.skalieren)
+                      .arg(k.vorlage.exif)
+                      .arg(panorama.isEmpty() ? u"-"_qs : panorama.trimmed()) +
+                  (k.fehler.isEmpty() ? k.meldungen.join(u'\n') : k.fehler);
+    if (k.gier != frames::FrameKonfiguration().gier)
+        ist += QStringLiteral(" | Gier %1 %2 %3 %4")
+                   .arg(k.gier[0])
+                   .arg(k.gier[1])
+                   .arg(k.gier[2])
+                   .arg(k.gier[3]);
+    if (k.abstand != schnitt::video::StandardAbstand)
+        ist += QStringLiteral(" | Abstand %1 %2/%3")
+                   .arg(k.abstand.bilder)
+                   .arg(k.abstand.zaehler)
+                   .arg(k.abstand.nenner);
+    return ist;
 }
 
 } // namespace
@@ -162,44 +202,92 @@ private slots:
         QTemporaryDir dir;
         const QString pfad = schreibeDatei(dir.filePath(u"k.ini"_qs), inhalt);
         const frames::FrameKonfiguration k = frames::konfigurationLesen(pfad);
-        QString panorama;
-        for (size_t i = 0; i < 4; ++i) {
-            if (const auto& p = k.panorama[i])
-                panorama += QStringLiteral("%1 %2/%3/%4/%5 ")
-                                .arg(QChar(richtungen[i].buchstabe))
-                                .arg(p->blickwinkel)
-                                .arg(p->gier)
-                                .arg(p->nick)
-                                .arg(p->bikubisch);
-        }
-        const QString ist = QStringLiteral("%1 %2 %3 %4 | %5x%6 %7 %8 | %9 | ")
-                                .arg(frames::formatEndung(k.ausgabe.format))
-                                .arg(k.ausgabe.qualitaet)
-                                .arg(k.ausgabe.qualitaetGesetzt)
-                                .arg(k.ausgabe.verlustfrei)
-                                .arg(k.vorlage.breite)
-                                .arg(k.vorlage.hoehe)
-                                .arg(k.vorlage.skalieren)
-                                .arg(k.vorlage.exif)
-                                .arg(panorama.isEmpty() ? u"-"_qs : panorama.trimmed()) +
-                            (k.fehler.isEmpty() ? k.meldungen.join(u'\n') : k.fehler);
-        // The headings only where a file sets one.
-        const QString gier = k.gier == frames::FrameKonfiguration().gier
-                                 ? QString()
-                                 : QStringLiteral(" | Gier %1 %2 %3 %4")
-                                       .arg(k.gier[0])
-                                       .arg(k.gier[1])
-                                       .arg(k.gier[2])
-                                       .arg(k.gier[3]);
-        QCOMPARE(ist + gier, erwartet);
+        QCOMPARE(zusammenfassung(k), erwartet);
         // Links keeps its rectangle, but as a panorama view that cannot be used.
         if (inhalt.startsWith("[Links]"))
             QCOMPARE(k.rahmen[1],
-                     (FrameRechteck{1, 2, qint16(erwartet.contains(u"Blickwinkel 180"_qs) ? 0 : 30), 40}));
+                     (FrameRechteck{1, 2, qint16(erwartet.contains(u"Blickwinkel 180"_qs) ? 0 : 30),
+                                    40}));
+    }
+
+    // Each INI example of the README, copied into an editor that saves UTF-8,
+    // reads as the text around it says, without a word of complaint.
+    void readmeBeispiele()
+    {
+        const QString readme =
+            QString::fromUtf8(testbilder::lesen(testbilder::testpfad(u"../../README.md"_qs)));
+        QStringList beispiele;
+        static const QRegularExpression block(u"```ini\n(.*?)```"_qs,
+                                              QRegularExpression::DotMatchesEverythingOption);
+        for (const auto& treffer : block.globalMatch(readme))
+            beispiele.append(treffer.captured(1));
+        const QStringList erwartet = {
+            u"bmp 90 0 0 | 1140x855 1 1 | - | "_qs,
+            u"bmp 90 0 0 | 0x0 0 0 | V 90/0/0/0 L 90/-90/10/0 R 75.5/90/0/1 | "_qs,
+            u"jpg 85 1 1 | 0x0 0 0 | - | Ausgabeformat: JPEG, Qualität 85, ohne Neukodierung wo "
+            "möglich"_qs,
+            u"bmp 90 0 0 | 0x0 0 0 | - |  | Abstand 0 2/1"_qs,
+            u"jpg 90 0 0 | 0x0 0 0 | - | Ausgabeordner: je Richtung (V, L, R, Z)\nAusgabeformat: "
+            "JPEG, Qualität 90"_qs,
+        };
+        QCOMPARE(beispiele.size(), erwartet.size());
+        QTemporaryDir dir;
+        for (qsizetype i = 0; i < beispiele.size(); ++i) {
+            const QString pfad = schreibeDatei(dir.filePath(u"k.ini"_qs), beispiele[i].toUtf8());
+            QCOMPARE(zusammenfassung(frames::konfigurationLesen(pfad)), erwartet[i]);
+        }
+        // The panorama example's rectangles: Width=0 would still mean "not configured".
+        const QString pfad = schreibeDatei(dir.filePath(u"k.ini"_qs), beispiele[1].toUtf8());
+        QCOMPARE(frames::laden(pfad)[0], (FrameRechteck{0, 0, 1280, 960}));
+    }
+
+    // A frame file is read in its own encoding and written back in it: the
+    // umlaut sections survive an editor that saves UTF-8, with or without a
+    // byte order mark, and one that saves Windows-1252.
+    void kodierungen_data()
+    {
+        QTest::addColumn<QByteArray>("inhalt");
+        QTest::addColumn<QByteArray>("zurueck"); // "Zurück" as the file writes it
+        const QString text = u"; Rahmen für die Fahrt\r\n[Vorwärts]\r\nTop=1\r\nLeft=2\r\n"
+                             "Width=3\r\nHeight=4\r\n[Links]\r\nWidth=5\r\n"_qs;
+        QTest::newRow("UTF-8") << text.toUtf8()
+                               << QByteArray("Zur\xC3\xBC"
+                                             "ck");
+        QTest::newRow("UTF-8 mit Bytereihenfolgemarke") << "\xEF\xBB\xBF" + text.toUtf8()
+                                                        << QByteArray("Zur\xC3\xBC"
+                                                                      "ck");
+        QTest::newRow("Windows-1252") << text.toLatin1()
+                                      << QByteArray("Zur\xFC"
+                                                    "ck");
+        // "Ã¤" is valid UTF-8 for "ä"; one byte that is not makes it all Windows-1252.
+        QTest::newRow("kein gültiges UTF-8") << text.toLatin1() + ";\xC3\xA4\r\n"
+                                             << QByteArray("Zur\xFC"
+                                                           "ck");
+    }
+    void kodierungen()
+    {
+        QFETCH(QByteArray, inhalt);
+        QFETCH(QByteArray, zurueck);
+        QTemporaryDir dir;
+        const QString pfad = schreibeDatei(dir.filePath(u"k.ini"_qs), inhalt);
+        QCOMPARE(frames::laden(pfad)[0], (FrameRechteck{1, 2, 3, 4}));
+        QCOMPARE(frames::laden(pfad)[1].width, 5);
+
+        // A changed entry in an umlaut section, and a new umlaut section.
+        QVERIFY(frames::rechteckSchreiben(pfad, Richtung::Vorwaerts, {10, 20, 30, 40}));
+        QVERIFY(frames::rechteckSchreiben(pfad, Richtung::Zurueck, {6, 7, 8, 9}));
+        const QByteArray neu = testbilder::lesen(pfad);
+        QVERIFY(neu.startsWith(inhalt.left(inhalt.indexOf("Top="))));
+        QVERIFY(neu.endsWith("[" + zurueck + "]\r\nTop=6\r\nLeft=7\r\nWidth=8\r\nHeight=9\r\n"));
+        QCOMPARE(profildatei::kodierungVon(neu), profildatei::kodierungVon(inhalt));
+        const std::array<FrameRechteck, 4> gelesen = frames::laden(pfad);
+        QCOMPARE(gelesen[0], (FrameRechteck{10, 20, 30, 40}));
+        QCOMPARE(gelesen[1].width, 5);
+        QCOMPARE(gelesen[3], (FrameRechteck{6, 7, 8, 9}));
     }
 
     // Frame configuration files as they turn up in practice: damaged, huge,
-    // with foreign line ends, written as UTF-8, or gone. Loading one shows
+    // with foreign line ends, or gone. Loading one shows
     // nothing, writes nothing, leaves its bytes as they were, and every value
     // that cannot be read is 0.
     void kaputteKonfiguration_data()
@@ -230,15 +318,6 @@ private slots:
         QTest::newRow("doppelte Sektionen und Schlüssel")
             << testbilder::testdatei(u"kaputt/doppelt.ini"_qs) << false
             << QList<int>{0, 0, 0, 0, 1, 0, 150, 0, 0, 0, 7, 0, 0, 0, 0, 0};
-        // The file is Windows-1252: "ä" written as UTF-8 reads as "Ã¤", so
-        // "[Vorwärts]" and "[Zurück]" are other sections then.
-        QTest::newRow("UTF-8 mit Umlauten")
-            << QString::fromLatin1(beispielKonfiguration()).toUtf8() << false
-            << QList<int>{0, 0, 0, 0, 0, 0, 150, 705, 0, 990, 150, 705, 0, 0, 0, 0};
-        QTest::newRow("UTF-8 mit Bytereihenfolgemarke")
-            << "\xEF\xBB\xBF" + konfiguration(u"Links"_qs, 1, 2, 3, 4) +
-                   QStringLiteral("[Zurück]\r\nWidth=9\r\n").toUtf8()
-            << false << QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0};
         QTest::newRow("nach dem Einlesen gelöscht") << beispielKonfiguration() << true << null;
     }
 
