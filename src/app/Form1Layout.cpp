@@ -185,11 +185,19 @@ void Form1::steuerelementeAnlegen()
     Command7[0]->hide();
 
     Picture4 = anlegen<Bildfeld>(this, "Picture4", 3240, 2040, 6735, 5295);
+    // A panel in front of the preview: opaque, so that the title beneath does
+    // not show through, and raised, so that its lower edge, which lies on the
+    // preview's, still closes it.
+    Picture4->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Picture4->setAutoFillBackground(true);
     QWidget* panel = Picture4->flaeche();
     Label3 = anlegen<QLabel>(panel, "Label3", 480, 120, 5775, 375);
     Label3->setText(QStringLiteral("Bitte Datei auswählen"));
     Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label3->setFont(schrift(QStringLiteral("MS Sans Serif"), 18));
+    // 18 points of the free fonts need a few pixels more than the designed
+    // height; below it there is room before the list.
+    Label3->resize(Label3->width(), qMax(Label3->height(), Label3->fontMetrics().height()));
     Label4 = anlegen<QLabel>(panel, "Label4", 360, 4920, 5895, 255);
     Label4->setText(QStringLiteral("(Datei muss sich im Programmordner befinden)"));
     Label4->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

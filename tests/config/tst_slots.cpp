@@ -204,7 +204,10 @@ private slots:
         // Enter cuts even while the button is disabled.
         QVERIFY(!knopf(form, u"Command1"_qs)->isEnabled());
         taste(form, Qt::Key_Return);
-        QCOMPARE(protokollZeilen(form).last(), u"Bild LINKS erstellt"_qs);
+        QCOMPARE(protokollZeilen(form).last(2),
+                 (QStringList{u"Bild LINKS erstellt"_qs,
+                              u"Ansichten in "_qs +
+                                  QDir::toNativeSeparators(m_dir.filePath(u"ausgeschnitten"_qs))}));
         QVERIFY(QFile::exists(m_dir.filePath(u"ausgeschnitten/x_L.bmp"_qs)));
         // A single cut leaves no "last picture": the next one repeats its heading.
         QVERIFY(form.letztedatei.isEmpty());
@@ -214,6 +217,34 @@ private slots:
         QVERIFY(rahmenSichtbar());
         taste(form, Qt::Key_H, Qt::ShiftModifier);
         QVERIFY(!rahmenSichtbar());
+    }
+
+    // The file chooser lies in front of the preview and hides it: a picture
+    // on show beneath does not shine through its margins.
+    void dateiwahlDecktDieVorschau()
+    {
+        QTemporaryDir bilder;
+        testbilder::schreiben(bilder.path(), u"x.bmp"_qs,
+                              testbilder::kodieren(testbilder::fotoaehnlich(630, 470, 3), "BMP"));
+        Form1 form(m_dir.path(), QUrl());
+        zeigen(form);
+        bildDoppelklicken(form, bilder.path(), u"x.bmp"_qs);
+        QTest::mouseClick(knopf(form, u"Command3"_qs), Qt::LeftButton);
+        auto* panel = form.findChild<QWidget*>(u"Picture4"_qs);
+        QVERIFY(panel->isVisible());
+        const QImage bild = form.grab().toImage();
+        // The margin left of the list, from the caption down to the note.
+        const QWidget* liste = form.findChild<QWidget*>(u"File2"_qs);
+        const QPoint oben = liste->mapTo(&form, QPoint(-8, 0));
+        const QRgb hintergrund = panel->palette().color(QPalette::Window).rgb();
+        for (int y = oben.y(); y < oben.y() + liste->height(); ++y) {
+            for (int x = oben.x(); x < oben.x() + 6; ++x)
+                QVERIFY2(bild.pixel(x, y) == hintergrund,
+                         qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        }
+        // The caption has room for its letters.
+        const auto* titel = form.findChild<QLabel*>(u"Label3"_qs);
+        QVERIFY(titel->fontMetrics().height() <= titel->height());
     }
 
     void beispieldatei()
