@@ -128,6 +128,8 @@ private:
     // Before a batch: whether the frames fit every picture by its header, or
     // the user wants the batch all the same; what does not fit is logged.
     bool passtOderTrotzdem(const QString& ordner, const QStringList& namen);
+    // False, with its log line, when no direction is ticked: a cut would do nothing.
+    bool richtungAngehakt();
     // Keys and clicks that came while views were cut, in their order; they
     // are handled once the cut is over.
     bool eingabeAufschieben(QObject* objekt, QEvent* ereignis);
@@ -140,7 +142,8 @@ private:
     void videoSchliessen();
     bool videoTaste(int taste);
     qint64 abstandsbild(qint64 von, int richtung) const;
-    void videobildAusschneiden();
+    // The views written.
+    int videobildAusschneiden();
     std::unique_ptr<schnitt::video::Video> m_video;
     QString m_videoName; // its name in File1's folder
     qint64 m_videobild = 0;

@@ -6,6 +6,8 @@
 #include "DateiListe.h"
 #include "Protokollfeld.h"
 #include "VerzeichnisListe.h"
+#include "views/Ausschnitt.h"
+#include "views/Meldungen.h"
 #include "views/Pruefung.h"
 #include "views/Schneider.h"
 #include "views/Stapel.h"
@@ -207,22 +209,34 @@ void Form1::SchneideBild(const QString& Richtung, qint16 Left, qint16 Top, qint1
     schnittZeigen(ergebnis.zeilen, ergebnis.bild, ergebnis.vollGroesse);
 }
 
+bool Form1::richtungAngehakt()
+{
+    const auto auswahl = angehakt();
+    if (std::ranges::any_of(auswahl, [](const auto& r) { return r.has_value(); }))
+        return true;
+    SchreibProtokoll(schnitt::meldung::KeineRichtung.toString());
+    return false;
+}
+
 void Form1::Command1_Click()
 {
-    if (ausgabeUnbrauchbar())
+    if (ausgabeUnbrauchbar() || !richtungAngehakt())
         return;
     Ladebalkenzeigen(true);
     const QString name = File1->fileName();
+    int ansichten = 0;
     if (m_video && name == m_videoName) {
         // The frame on show, not every frame Abstand chooses.
-        videobildAusschneiden();
+        ansichten = videobildAusschneiden();
     } else if (QFileInfo(QDir(File1->path()).filePath(name)).isFile()) {
         // One decode serves every ticked view; the window repaints meanwhile.
-        schneideBilder(File1->path(), {name}, false);
+        ansichten = schneideBilder(File1->path(), {name}, false).ansichten;
         letztedatei.clear();
     } else {
         SchreibProtokoll(name + QStringLiteral("existiert nicht"));
     }
+    if (ansichten > 0)
+        SchreibProtokoll(schnitt::ansichtenIn(schnitt::ausgabeOrdner(m_programmordner)));
     Ladebalkenzeigen(false);
 }
 
@@ -270,8 +284,15 @@ void Form1::Command6_Click()
 {
     if (ausgabeUnbrauchbar())
         return;
+    if (!richtungAngehakt())
+        return;
     const QString ordner = Dir1->path();
     const QStringList bilder = schnitt::bilderFuerStapel(ordner);
+    if (bilder.isEmpty()) {
+        SchreibProtokoll(schnitt::meldung::KeineBilder.arg(
+            schnitt::meldung::zeilentauglich(QDir::toNativeSeparators(ordner))));
+        return;
+    }
     if (!passtOderTrotzdem(ordner, bilder))
         return;
     Ladebalkenzeigen(true);
@@ -279,4 +300,6 @@ void Form1::Command6_Click()
     Ladebalkenzeigen(false);
     for (const QString& zeile : schnitt::stapelSchlusszeilen(verlauf))
         SchreibProtokoll(zeile);
+    if (verlauf.ansichten > 0)
+        SchreibProtokoll(schnitt::ansichtenIn(schnitt::ausgabeOrdner(m_programmordner)));
 }

@@ -115,12 +115,12 @@ bool Form1::videoTaste(int taste)
     }
 }
 
-void Form1::videobildAusschneiden()
+int Form1::videobildAusschneiden()
 {
     const std::optional<schnitt::video::Videobild> bild = m_video->bild(m_videobild);
     if (!bild) {
         videobildZeigen(m_videobild); // says why
-        return;
+        return 0;
     }
     const schnitt::Schnittplan plan = schnittplan(
         schnitt::schnitteFuer(angehakt(), m_konfiguration.panorama, m_konfiguration.gier));
@@ -129,4 +129,5 @@ void Form1::videobildAusschneiden()
                                       schnitt::ausgabeOrdner(m_programmordner));
     for (const QString& zeile : schnitt::protokollieren(ergebnis, letztedatei))
         SchreibProtokoll(zeile);
+    return int(ergebnis.dateien.size());
 }

@@ -201,6 +201,8 @@ int grosslaufSchneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atom
                                    QString::number(fehlgeschlagen)));
     for (const QString& zeile : schnitt::stapelSchlusszeilen(verlauf))
         ausgabe.zeile(zeile);
+    if (verlauf.ansichten > 0)
+        ausgabe.zeile(schnitt::ansichtenIn(auftrag.zielOrdner));
     return fehlgeschlagen > 0 || ohneManifest ? 1 : 0;
 }
 

@@ -226,8 +226,11 @@ std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
             return std::nullopt;
         }
         if (info.isDir()) {
+            const qsizetype vorher = auftrag.bilder.size();
             if (!sammler.ordner(eingabe, {}, fehler))
                 return std::nullopt;
+            if (auftrag.bilder.size() == vorher)
+                auftrag.leereOrdner.append(schnitt::meldung::KeineBilder.arg(zeigen(eingabe)));
         } else if (!info.isFile()) {
             *fehler = text::EingabeWederNoch.arg(zeigen(eingabe));
             return std::nullopt;
@@ -246,11 +249,13 @@ std::optional<Auftrag> auftragErstellen(const Aufruf& aufruf, QString* fehler)
 
 int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atomic<bool>* halt)
 {
-    bool fehlgeschlagen = false;
-    for (const QString& zeile : auftrag.meldungen) {
+    bool fehlgeschlagen = !auftrag.leereOrdner.isEmpty();
+    for (const QString& zeile : auftrag.meldungen + auftrag.leereOrdner) {
         ausgabe.zeile(zeile);
         fehlgeschlagen |= zeile.startsWith(schnitt::meldung::Fehleranfang);
     }
+    if (auftrag.bilder.isEmpty() && !auftrag.leereOrdner.isEmpty())
+        return 1;
     if (auftrag.gross.aktiv) {
         const int code = grosslaufSchneiden(auftrag, ausgabe, halt);
         return code == 0 && fehlgeschlagen ? 1 : code;
@@ -270,12 +275,14 @@ int schneiden(const Auftrag& auftrag, Ausgabe& ausgabe, const std::atomic<bool>*
         optionen);
     for (const QString& zeile : schnitt::stapelSchlusszeilen(verlauf))
         ausgabe.zeile(zeile);
+    if (verlauf.ansichten > 0)
+        ausgabe.zeile(schnitt::ansichtenIn(auftrag.zielOrdner));
     return fehlgeschlagen ? 1 : 0;
 }
 
 int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
 {
-    for (const QString& zeile : auftrag.meldungen)
+    for (const QString& zeile : auftrag.meldungen + auftrag.leereOrdner)
         ausgabe.zeile(zeile);
     for (const QString& zeile : auftrag.gross.vorab)
         ausgabe.zeile(zeile);
@@ -289,7 +296,7 @@ int pruefen(const Auftrag& auftrag, Ausgabe& ausgabe)
                                    ausgabe.fortschritt(fertig, gesamt);
                                });
     ausgabe.zeile(p.summe());
-    return p.allesPasst() && auftrag.gross.vorab.isEmpty() ? 0 : 1;
+    return p.allesPasst() && auftrag.gross.vorab.isEmpty() && auftrag.leereOrdner.isEmpty() ? 0 : 1;
 }
 
 } // namespace cli

@@ -23,6 +23,9 @@ struct Auftrag
     QString zielOrdner;
     // What the configuration file's newer entries said on loading, for the log.
     QStringList meldungen;
+    // "Keine Bilder im Ordner …" for each folder given that holds none: a
+    // run that cuts less than asked, and so fails.
+    QStringList leereOrdner;
     Grosslauf gross;
 };
 

@@ -89,7 +89,8 @@ inline constexpr QStringView Hilfe =
     u"  { head -n 1 teil1.csv; tail -q -n +2 teil?.csv | LC_ALL=C sort; } > alle.csv\n"
     u"\n"
     u"Rückgabewert: 0 jedes Bild ausgeschnitten (mit --pruefen: jeder Rahmen passt),\n"
-    u"1 mindestens ein Bild fehlgeschlagen oder abgewiesen (oder ein Rahmen passt nicht),\n"
+    u"1 mindestens ein Bild fehlgeschlagen oder abgewiesen, eine Ansicht ganz außerhalb\n"
+    u"ihres Bildes oder ein Ordner ohne Bilder (oder ein Rahmen passt nicht),\n"
     u"2 falscher Aufruf, unbrauchbare Konfigurationsdatei oder Liste, 130 nach SIGINT,\n"
     u"143 nach SIGTERM.\n";
 

@@ -53,14 +53,27 @@ inline constexpr QStringView PasstNicht =
 // %1 file, %2 and %3 its size, %4 and %5 the reference size.
 inline constexpr QStringView GroesseAnders =
     u"%1: das Bild ist %2 × %3 groß, die Rahmen gelten für %4 × %5 ([Vorlage], Anpassen=nein)";
-// %1 pictures checked, %2 fitting, %3 not fitting, %4 unreadable.
-inline constexpr QStringView Pruefsumme =
-    u"Geprüft: %1 Bilder, %2 passen, %3 passen nicht, %4 nicht lesbar";
+// %1 pictures checked, %2 "17 passen" or "1 passt", %3 the same of those not
+// fitting, %4 unreadable.
+inline constexpr QStringView Pruefsumme = u"Geprüft: %1 Bilder, %2, %3 nicht, %4 nicht lesbar";
 
 // A panorama view of a picture that is not twice as wide as high. %1 file,
 // %2 direction, %3 width, %4 height.
 inline constexpr QStringView KeinPanorama =
     u"Error: %1, %2: das Bild ist mit %3 × %4 Pixeln kein Panorama im Seitenverhältnis 2:1";
+
+// A rectangle with no pixel in the picture: its view would be all white. %1
+// file, %2 direction, %3 Left, %4 Top, %5 Width, %6 Height, %7 picture width,
+// %8 picture height.
+inline constexpr QStringView GanzAusserhalb =
+    u"Error: %1, %2: Rahmen (Left %3, Top %4, Width %5, Height %6) liegt ganz außerhalb des "
+    u"Bildes (%7 × %8); keine Ansicht gespeichert";
+
+// Runs that cannot cut anything. %1 the folder.
+inline constexpr QStringView KeineRichtung = u"Keine Richtung ausgewählt.";
+inline constexpr QStringView KeineBilder = u"Keine Bilder im Ordner %1.";
+// After a cut or a batch that wrote views. %1 the folder they went to.
+inline constexpr QStringView AnsichtenIn = u"Ansichten in %1";
 
 // One line for a single view. %1 source file name, %2 direction, %3 width,
 // %4 height.

@@ -13,8 +13,11 @@ namespace schnitt {
 
 QString Pruefung::summe() const
 {
-    return meldung::Pruefsumme.arg(QString::number(gesamt), QString::number(passen),
-                                   QString::number(passenNicht), QString::number(unlesbar));
+    auto anzahl = [](int n) {
+        return QString::number(n) + (n == 1 ? QStringLiteral(" passt") : QStringLiteral(" passen"));
+    };
+    return meldung::Pruefsumme.arg(QString::number(gesamt), anzahl(passen), anzahl(passenNicht),
+                                   QString::number(unlesbar));
 }
 
 Pruefung

@@ -21,7 +21,7 @@ struct Pruefung
     int unlesbar = 0;
 
     bool allesPasst() const { return passen == gesamt; }
-    // "Geprüft: 3 Bilder, 1 passen, 1 passen nicht, 1 nicht lesbar"
+    // "Geprüft: 3 Bilder, 1 passt, 1 passt nicht, 1 nicht lesbar"
     QString summe() const;
 };
 

@@ -219,6 +219,14 @@ void ansichtenSchreiben(Bildschnitt& ergebnis, const Zuschnitt& z, const Schnitt
                                                                 QString::number(r.height())));
             continue;
         }
+        if (!s.panorama && !r.intersects(QRect(QPoint(0, 0), aufrechtGroesse))) {
+            ergebnis.zeilen.append(meldung::GanzAusserhalb.arg(
+                anzeige, richtungsName(s.buchstabe), QString::number(r.left()),
+                QString::number(r.top()), QString::number(r.width()), QString::number(r.height()),
+                QString::number(aufrechtGroesse.width()),
+                QString::number(aufrechtGroesse.height())));
+            continue;
+        }
         if (s.panorama && !panorama::zweiZuEins(aufrechtGroesse)) {
             ergebnis.zeilen.append(meldung::KeinPanorama.arg(
                 anzeige, richtungsName(s.buchstabe), QString::number(aufrechtGroesse.width()),

@@ -240,6 +240,12 @@ QStringList stapelSchlusszeilen(const Stapelverlauf& verlauf)
     return zeilen;
 }
 
+QString ansichtenIn(const QString& zielOrdner)
+{
+    return meldung::AnsichtenIn.arg(meldung::zeilentauglich(
+        QDir::toNativeSeparators(QFileInfo(zielOrdner).absoluteFilePath())));
+}
+
 int stapelArbeiter()
 {
     // Every view is flushed to the disk before it replaces the old file; while
@@ -444,6 +450,7 @@ stapelSchneidenIn(const QList<Stapelbild>& bilder, const Schnittplan& plan,
             fach->ergebnis.stapelNr = fach->stapelNr;
             if (fach->zaehlt)
                 ++verlauf.fertig;
+            verlauf.ansichten += int(fach->ergebnis.dateien.size());
             nimm(std::move(fach->ergebnis), verlauf.fertig, verlauf.gesamt);
             continue;
         }

@@ -27,6 +27,7 @@ struct Stapelverlauf
     int fertig = 0; // pictures handed over
     int gesamt = 0;
     bool abgebrochen = false; // asked to stop before the last picture was handed over
+    int ansichten = 0;        // views written
     // A batch with a folder per direction could not write its rig's files.
     QString rigFehler;
 };
@@ -94,5 +95,8 @@ stapelSchneidenIn(const QList<Stapelbild>& bilder, const Schnittplan& plan,
 // The lines that close a batch: "Fertig!" between its rules, or, for a
 // stopped one, how far it came.
 QStringList stapelSchlusszeilen(const Stapelverlauf& verlauf);
+// "Ansichten in <folder>": where the views went, the folder absolute, so that
+// views written below a hidden program folder can be found.
+QString ansichtenIn(const QString& zielOrdner);
 
 } // namespace schnitt

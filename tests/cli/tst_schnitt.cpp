@@ -31,11 +31,11 @@ namespace {
 
 const char PruefenTabelle[] =
     R"tabelle(genau bis zum Rand | --pruefen --config prog/config.ini --richtungen=vr gross.bmp | 0
-Geprüft: 1 Bilder, 1 passen, 0 passen nicht, 0 nicht lesbar
+Geprüft: 1 Bilder, 1 passt, 0 passen nicht, 0 nicht lesbar
 
 namensgleich | --pruefen --config prog/config.ini --richtungen=vr gross.bmp Gross.jpg | 1
 Error: Gross.jpg nicht ausgeschnitten: seine Ansichten hießen wie die von gross.bmp
-Geprüft: 2 Bilder, 1 passen, 1 passen nicht, 0 nicht lesbar
+Geprüft: 2 Bilder, 1 passt, 1 passt nicht, 0 nicht lesbar
 
 Ränder und Unlesbares | --pruefen --config prog/config.ini gross.bmp klein.jpg kaputt.gif | 1
 gross.bmp: Rahmen Links (Left 5, Top 3, Width 41, Height 300) liegt nicht ganz im Bild (250 × 180)
@@ -53,10 +53,10 @@ klein.jpg: das Bild ist 182 × 302 groß, die Rahmen gelten für 250 × 302 ([Vo
 Geprüft: 2 Bilder, 0 passen, 2 passen nicht, 0 nicht lesbar
 
 Vorlage ohne Breite | --pruefen --config ohne-breite.ini gross.bmp | 0
-Geprüft: 1 Bilder, 1 passen, 0 passen nicht, 0 nicht lesbar
+Geprüft: 1 Bilder, 1 passt, 0 passen nicht, 0 nicht lesbar
 
 Vorlage ohne Höhe | --pruefen --config ohne-hoehe.ini gross.bmp | 0
-Geprüft: 1 Bilder, 1 passen, 0 passen nicht, 0 nicht lesbar
+Geprüft: 1 Bilder, 1 passt, 0 passen nicht, 0 nicht lesbar
 )tabelle";
 
 const char ListeFehler[] = R"tabelle(b/weg.bmp aus der Liste existiert nicht
@@ -201,7 +201,12 @@ private slots:
         const Ergebnis e = starten(
             QStringList{"--config", "prog/config.ini", "--ausgabe", "aus", "bilder"} + argumente);
         QCOMPARE(e.code, 1);
-        QCOMPARE(e.aus, protokollZeilen(form).mid(vorher));
+        // The same lines, but for the folder each wrote to.
+        const QStringList fenster = protokollZeilen(form).mid(vorher);
+        QCOMPARE(e.aus.sliced(0, e.aus.size() - 1), fenster.sliced(0, fenster.size() - 1));
+        QCOMPARE(e.aus.last(), u"Ansichten in "_qs + QDir::toNativeSeparators(pfad(u"aus"_qs)));
+        QCOMPARE(fenster.last(),
+                 u"Ansichten in "_qs + QDir::toNativeSeparators(pfad(u"prog/ausgeschnitten"_qs)));
         QCOMPARE(e.fehler, e.aus.filter(QRegularExpression(u"^Error: "_qs)));
         QCOMPARE(e.fehler.size(), 2);
         QCOMPARE(e.fehler.first(),
@@ -222,7 +227,9 @@ private slots:
             config + QStringList{"zwei/c.bmp", "eins", "--ausgabe", "flach", "--", "-d.bmp"});
         QCOMPARE(e.code, 0);
         QCOMPARE(e.aus.filter(u":"_qs), (QStringList{"c.bmp:", "a.bmp:", "b.jpg:", "-d.bmp:"}));
-        QCOMPARE(e.aus.last(), QString(30, u'='));
+        QCOMPARE(e.aus.last(2),
+                 (QStringList{QString(30, u'='),
+                              u"Ansichten in "_qs + QDir::toNativeSeparators(pfad(u"flach"_qs))}));
         QCOMPARE(testbilder::inhalt(pfad(u"flach"_qs)),
                  (QStringList{"-d_R.bmp", "a_R.bmp", "b_R.bmp", "c_R.bmp"}));
 
@@ -242,6 +249,39 @@ private slots:
                  (QStringList{"a.bmp:", "eins/a.bmp:", "eins/tief/a.bmp:", "zwei/a.bmp:"}));
         QCOMPARE(dateibaum(pfad(u"baum/aus"_qs)).keys(),
                  (QStringList{"a_R.bmp", "eins/a_R.bmp", "eins/tief/a_R.bmp", "zwei/a_R.bmp"}));
+    }
+
+    // Runs that cut less than asked fail: a folder without pictures, a view
+    // with no pixel in its picture (not written all white).
+    void leereLaeufe()
+    {
+        QVERIFY(QDir().mkpath(pfad(u"leer/unter"_qs)));
+        const QStringList config{"--config", "prog/config.ini", "--ausgabe", "aus"};
+        const QString keine =
+            u"Keine Bilder im Ordner "_qs + QDir::toNativeSeparators(u"leer"_qs) + u"."_qs;
+        Ergebnis e = starten(config + QStringList{"--rekursiv", "leer"});
+        QCOMPARE(e.code, 1);
+        QCOMPARE(e.aus, QStringList{keine});
+        QVERIFY(!QFile::exists(pfad(u"aus"_qs)));
+        e = starten(config + QStringList{"--pruefen", "leer"});
+        QCOMPARE(e.code, 1);
+        QCOMPARE(e.aus,
+                 (QStringList{keine,
+                              u"Geprüft: 0 Bilder, 0 passen, 0 passen nicht, 0 nicht lesbar"_qs}));
+
+        // Rechts (Left 150) lies wholly beside a 100 pixel wide picture; Links
+        // (Left 5) and Zurück (Left -8) reach into it.
+        bild(u"b/schmal.bmp"_qs, 100, 200);
+        e = starten(config + QStringList{"--richtungen", "LRZ", "leer", "b"});
+        QCOMPARE(e.code, 1);
+        QCOMPARE(e.aus.first(), keine);
+        QCOMPARE(e.fehler,
+                 (QStringList{u"Error: schmal.bmp, Rechts: Rahmen (Left 150, Top 20, Width "
+                              "33, Height 17) liegt ganz außerhalb des Bildes (100 × "
+                              "200); keine Ansicht gespeichert"_qs}));
+        QCOMPARE(testbilder::inhalt(pfad(u"aus"_qs)),
+                 (QStringList{u"schmal_L.bmp"_qs, u"schmal_Z.bmp"_qs}));
+        QCOMPARE(e.aus.last(), u"Ansichten in "_qs + QDir::toNativeSeparators(pfad(u"aus"_qs)));
     }
 
     void pruefen_data()
@@ -319,7 +359,7 @@ private slots:
         const QStringList dateien = testbilder::inhalt(pfad(u"aus"_qs));
         const int n = int(aus.filter(u".bmp:"_qs).size());
         QVERIFY2(n > 0 && n < 150, qPrintable(QString::number(n)));
-        QCOMPARE(aus.mid(aus.size() - 3),
+        QCOMPARE(aus.mid(aus.size() - 4, 3),
                  (QStringList{QString(20, u'='),
                               QStringLiteral("Abgebrochen nach %1 von 150 Bildern.").arg(n),
                               QString(30, u'=')}));
@@ -370,7 +410,7 @@ private slots:
         // --format over the file's BMP; a quality makes WebP lossy, none keeps
         // it lossless. The pixels and profiles each encoder writes are the
         // encoders' test.
-        bild(u"b/a.tiff"_qs, 120, 90, "TIFF");
+        bild(u"b/a.tiff"_qs, 160, 160, "TIFF");
         for (const QStringList& wie : {QStringList{"aus-bmp"},
                                        {"aus-png", "--format", "PNG", "--qualitaet", "100"},
                                        {"aus-webp", "--format=webp", "--qualitaet=1"},
@@ -485,7 +525,7 @@ private slots:
         }
         QCOMPARE(QImage(pfad(u"aus-b/schmal_R.bmp"_qs)).size(), QSize(30, 20));
         const Ergebnis p = starten({"--config", "prog/p.ini", "--pruefen", "b"});
-        QCOMPARE(p.aus.last(), u"Geprüft: 2 Bilder, 1 passen, 1 passen nicht, 0 nicht lesbar"_qs);
+        QCOMPARE(p.aus.last(), u"Geprüft: 2 Bilder, 1 passt, 1 passt nicht, 0 nicht lesbar"_qs);
     }
 
     void ohneNeukodierung()
@@ -565,7 +605,7 @@ private slots:
         ansichten.sort();
         QCOMPARE(dateibaum(pfad(u"aus"_qs)).keys(), ansichten);
         QCOMPARE(
-            e.aus.at(e.aus.size() - 4),
+            e.aus.at(e.aus.size() - 5),
             QStringLiteral("Bilder: %1 ausgeschnitten, 0 unverändert übersprungen, %2 mit Fehlern")
                 .arg(ansichten.size())
                 .arg(fehler.size()));
@@ -778,7 +818,7 @@ private slots:
         }
         QCOMPARE(e.aus.filter(u": unverändert"_qs), uebersprungen);
         QCOMPARE(
-            e.aus.at(e.aus.size() - 4),
+            e.aus.filter(QRegularExpression(u"^Bilder: "_qs)).value(0),
             QStringLiteral("Bilder: %1 ausgeschnitten, %2 unverändert übersprungen, %3 mit Fehlern")
                 .arg(geschnitten.size() - rahmen)
                 .arg(uebersprungen.size())

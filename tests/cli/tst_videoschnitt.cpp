@@ -187,7 +187,7 @@ private slots:
         const QStringList dateien = testbilder::inhalt(pfad(u"aus"_qs));
         const int n = int(aus.filter(u"lang.avi Bild"_qs).size());
         QVERIFY2(n > 0 && n < 400, qPrintable(QString::number(n)));
-        QCOMPARE(aus.at(aus.size() - 2),
+        QCOMPARE(aus.at(aus.size() - 3),
                  QStringLiteral("Abgebrochen nach %1 von 400 Bildern.").arg(n));
         QCOMPARE(dateien.size(), n);
         for (const QString& d : dateien)
@@ -211,7 +211,7 @@ private slots:
         const QStringList zeilen = protokollZeilen(form);
         const int m = int(zeilen.filter(u"lang.avi Bild"_qs).size());
         QVERIFY2(m > 0 && m < 400, qPrintable(QString::number(m)));
-        QCOMPARE(zeilen.at(zeilen.size() - 2),
+        QCOMPARE(zeilen.at(zeilen.size() - 3),
                  QStringLiteral("Abgebrochen nach %1 von 400 Bildern.").arg(m));
         QCOMPARE(testbilder::inhalt(prog.filePath(u"ausgeschnitten"_qs)).size(), m);
     }

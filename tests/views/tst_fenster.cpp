@@ -51,6 +51,11 @@ class TestFenster final : public QObject
     {
         return m_prog.filePath(u"ausgeschnitten/"_qs + name);
     }
+    QString ansichtenIn() const
+    {
+        return u"Ansichten in "_qs +
+               QDir::toNativeSeparators(m_prog.filePath(u"ausgeschnitten"_qs));
+    }
     QLabel* rahmen(const Form1& form, int i)
     {
         return form.findChild<QLabel*>(QStringLiteral("Rahmen_%1").arg(i));
@@ -125,12 +130,66 @@ private slots:
 
         zeilen = protokollZeilen(form).size();
         form.Command6_Click();
-        QCOMPARE(protokollZeilen(form).mid(zeilen),
-                 (QStringList{R20, u"a.bmp:"_qs, u"Bild LINKS erstellt"_qs, fehler, R20,
-                              u"c.gif:"_qs, u"Bild LINKS erstellt"_qs, R20, u"Fertig!"_qs, R30}));
+        QCOMPARE(
+            protokollZeilen(form).mid(zeilen),
+            (QStringList{R20, u"a.bmp:"_qs, u"Bild LINKS erstellt"_qs, fehler, R20, u"c.gif:"_qs,
+                         u"Bild LINKS erstellt"_qs, R20, u"Fertig!"_qs, R30, ansichtenIn()}));
         QCOMPARE(testbilder::inhalt(ausgabe()),
                  (QStringList{u"a_L.bmp"_qs, u"b_L.bmp"_qs, u"c_L.bmp"_qs}));
         QCOMPARE(testbilder::lesen(ausgabe(u"b_L.bmp"_qs)), QByteArray("frueher"));
+    }
+
+    // A run that can cut nothing says why in one line, and writes nothing;
+    // a view with no pixel in its picture is not saved all white.
+    void leereLaeufe()
+    {
+        Form1 form(m_prog.path(), QUrl());
+        zeigen(form);
+        form.findChild<QWidget*>(u"Dir1"_qs)->setProperty("path", m_bilder.path());
+        qsizetype vorher = protokollZeilen(form).size();
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+        QCOMPARE(protokollZeilen(form).mid(vorher), QStringList{u"Keine Richtung ausgewählt."_qs});
+
+        ankreuzen(form, "Check1");
+        vorher = protokollZeilen(form).size();
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+        QCOMPARE(protokollZeilen(form).mid(vorher),
+                 QStringList{u"Keine Bilder im Ordner "_qs +
+                             QDir::toNativeSeparators(m_bilder.path()) + u"."_qs});
+
+        // Links lies at 0, 0; Rechts wholly to the right of a 40 pixel wide picture.
+        config(konfiguration(u"Links"_qs, 0, 0, 20, 20) +
+               konfiguration(u"Rechts"_qs, 0, 40, 10, 10));
+        form.HolConfig(1);
+        bild(u"a.bmp"_qs, 40, 30);
+        bildDoppelklicken(form, m_bilder.path(), u"a.bmp"_qs);
+        check(form, 1)->setChecked(false);
+        vorher = protokollZeilen(form).size();
+        QTest::mouseClick(knopf(form, u"Command1"_qs), Qt::LeftButton);
+        QCOMPARE(protokollZeilen(form).mid(vorher), QStringList{u"Keine Richtung ausgewählt."_qs});
+
+        ankreuzen(form, "Check1");
+        ankreuzen(form, "Check2");
+        vorher = protokollZeilen(form).size();
+        QTest::mouseClick(knopf(form, u"Command1"_qs), Qt::LeftButton);
+        QCOMPARE(protokollZeilen(form).mid(vorher),
+                 (QStringList{R20, u"a.bmp:"_qs, u"Bild LINKS erstellt"_qs,
+                              u"Error: a.bmp, Rechts: Rahmen (Left 40, Top 0, Width 10, Height 10) "
+                              "liegt ganz außerhalb des Bildes (40 × 30); keine Ansicht "
+                              "gespeichert"_qs,
+                              ansichtenIn()}));
+        QCOMPARE(testbilder::inhalt(ausgabe()), QStringList{u"a_L.bmp"_qs});
+
+        // Only the view outside: nothing written, so no folder to point to.
+        QVERIFY(QDir(ausgabe()).removeRecursively());
+        ankreuzen(form, "Check1");
+        vorher = protokollZeilen(form).size();
+        QTest::mouseClick(knopf(form, u"Command6"_qs), Qt::LeftButton);
+        const QStringList zeilen = protokollZeilen(form).mid(vorher);
+        QVERIFY2(zeilen.filter(u"liegt ganz außerhalb"_qs).size() == 1,
+                 qPrintable(zeilen.join(u'|')));
+        QCOMPARE(zeilen.last(), R30);
+        QVERIFY(testbilder::inhalt(ausgabe()).isEmpty());
     }
 
     void vorschauUndBeispielrechnung()
@@ -212,7 +271,7 @@ private slots:
                      << u"Bild VORWÄRTS erstellt"_qs;
         erwartet.insert(8, u"Error: b.gif nicht ausgeschnitten: seine Ansichten hießen wie die "
                            u"von b.BMP"_qs);
-        erwartet << R20 << u"Fertig!"_qs << R30;
+        erwartet << R20 << u"Fertig!"_qs << R30 << ansichtenIn();
         QCOMPARE(protokollZeilen(form).mid(vorher), erwartet);
         QCOMPARE(testbilder::inhalt(ausgabe()),
                  (QStringList{u"a_L.bmp"_qs, u"a_V.bmp"_qs, u"b_L.bmp"_qs, u"b_V.bmp"_qs,
@@ -297,9 +356,9 @@ private slots:
         const QStringList zeilen = protokollZeilen(form).mid(vorher);
         const int n = int(zeilen.filter(QRegularExpression(u"^s\\d\\d\\.bmp:$"_qs)).size());
         QVERIFY2(n > 0 && n < 80, qPrintable(QString::number(n)));
-        QCOMPARE(
-            zeilen.mid(zeilen.size() - 3),
-            (QStringList{R20, QStringLiteral("Abgebrochen nach %1 von 80 Bildern.").arg(n), R30}));
+        QCOMPARE(zeilen.mid(zeilen.size() - 4),
+                 (QStringList{R20, QStringLiteral("Abgebrochen nach %1 von 80 Bildern.").arg(n),
+                              R30, ansichtenIn()}));
         // Each picture handed over has its whole view, and nothing else is there.
         const QStringList dateien = testbilder::inhalt(ausgabe());
         QCOMPARE(dateien.size(), n);
@@ -368,13 +427,13 @@ private slots:
         QVERIFY(boxen.boxen().first().text.contains(u"Trotzdem alle ausschneiden?"_qs));
         const QStringList zeilen = protokollZeilen(form).mid(vorher);
         // Each finding on a line of its own, as sichtwerk-schnitt --pruefen prints them.
-        QCOMPARE(zeilen.value(4),
-                 u"Geprüft: 5 Bilder, 1 passen, 3 passen nicht, 1 nicht lesbar"_qs);
+        QCOMPARE(zeilen.value(4), u"Geprüft: 5 Bilder, 1 passt, 3 passen nicht, 1 nicht lesbar"_qs);
         if (antwort == QMessageBox::No) {
             QCOMPARE(zeilen.size(), 5);
             QVERIFY(!QFileInfo::exists(ausgabe()));
         } else {
-            QCOMPARE(zeilen.mid(zeilen.size() - 3), (QStringList{R20, u"Fertig!"_qs, R30}));
+            QCOMPARE(zeilen.mid(zeilen.size() - 4),
+                     (QStringList{R20, u"Fertig!"_qs, R30, ansichtenIn()}));
             QCOMPARE(testbilder::inhalt(ausgabe()),
                      (QStringList{u"a_L.bmp"_qs, u"b_L.bmp"_qs, u"c_L.bmp"_qs}));
         }
