@@ -95,8 +95,10 @@ void Form1::Form_Load()
                      QStringLiteral(" initialisiert..."));
     SchreibProtokoll(schnitt::meldung::Schlusslinie.toString());
     // Slot 1 was loaded before the log was set up.
-    if (!framedateien[1].isEmpty())
+    if (!framedateien[1].isEmpty()) {
+        befundeMelden(1);
         konfigurationMelden();
+    }
 
     entferneAltesUpdateSkript(m_programmordner);
     m_form3->setzeLaufendeVersion(Version->text());
@@ -239,11 +241,17 @@ bool Form1::eventFilter(QObject* objekt, QEvent* ereignis)
     const int k = taste->key();
     if (rahmenTaste(k, taste->modifiers()) || panoramaTaste(k, taste->modifiers()) || videoTaste(k))
         return true;
+    const bool ziffer =
+        k >= Qt::Key_1 && k <= Qt::Key_9 && !(taste->modifiers() & Qt::KeypadModifier);
+    if (ziffer && (taste->modifiers() & Qt::ControlModifier)) {
+        vergleichUmschalten(k - Qt::Key_0);
+        return true;
+    }
     if (k == Qt::Key_Return || k == Qt::Key_Enter)
         code = 13;
     else if (k == Qt::Key_Escape)
         code = 27;
-    else if (k >= Qt::Key_1 && k <= Qt::Key_9 && !(taste->modifiers() & Qt::KeypadModifier))
+    else if (ziffer)
         code = static_cast<qint16>(49 + (k - Qt::Key_1));
     else if (k == Qt::Key_H)
         code = 72;

@@ -4,6 +4,7 @@
 
 #include "Bildfeld.h"
 #include "DateiListe.h"
+#include "config/Befunde.h"
 #include "config/FrameSlots.h"
 
 #include <QFile>
@@ -79,6 +80,7 @@ void Form1::File2_Click()
 
     framedateien[i] = datei;
     SchreibProtokoll(eingelesen(datei, i));
+    befundeMelden(i);
     if (i == 1) {
         framewahl(0);
         Command7[0]->show();
@@ -117,6 +119,11 @@ void Form1::framewahl(qint16 Nummerauswahl)
         framedateien[n] = framedateien[frameslots::Wartend];
         framedateien[frameslots::Wartend].clear();
         SchreibProtokoll(eingelesen(framedateien[n], n));
+        befundeMelden(n);
+        // A slot compared on the picture shows its new file.
+        if (m_vergleiche.erase(n)) {
+            vergleichUmschalten(n);
+        }
         frameauswahl = false;
         return;
     }
@@ -128,6 +135,13 @@ void Form1::framewahl(qint16 Nummerauswahl)
     Framesmakieren(static_cast<qint16>(n));
     if (bildgeladen)
         Framesberechnen();
+}
+
+void Form1::befundeMelden(int slot)
+{
+    const QString& datei = framedateien[slot];
+    for (const QString& zeile : frames::befunde(m_programmordner + u'/' + datei, datei))
+        SchreibProtokoll(zeile);
 }
 
 void Form1::Framesmakieren(qint16 Framenummer)

@@ -22,15 +22,8 @@ struct Zeile
     QByteArray umbruch; // the line end as it stood in the file ("" for the last line)
 };
 
-enum class Art { Leer, Kommentar, Sektion, Eintrag };
-
-struct Gelesen
-{
-    Art art = Art::Leer;
-    QString name; // section or key name
-    QString wert;
-    QString wertOhneKommentar; // the value up to a " ;" where it is not quoted
-};
+using Art = profildatei::Zeilenart;
+using Gelesen = profildatei::Zeileninhalt;
 
 constexpr QByteArrayView Bytereihenfolgemarke("\xEF\xBB\xBF");
 
@@ -193,6 +186,11 @@ QString textAus(QByteArrayView inhalt)
     if (art == Kodierung::Utf8 && inhalt.startsWith(Bytereihenfolgemarke))
         inhalt = inhalt.sliced(Bytereihenfolgemarke.size());
     return dekodiert(inhalt, art);
+}
+
+std::vector<Zeileninhalt> zeilenDeuten(QByteArrayView inhalt)
+{
+    return deuteAlle(zerlege(inhalt), kodierungVon(inhalt));
 }
 
 bool schreibgeschuetzt(const QString& pfad)

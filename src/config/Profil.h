@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 // Windows profile (INI) files, read and written the way the Windows profile
 // functions do it, so that files from Windows installations keep working:
@@ -19,6 +20,19 @@ enum class Kodierung { Cp1252, Utf8 };
 Kodierung kodierungVon(QByteArrayView inhalt);
 // The whole file as text, decoded as its encoding says, without a byte order mark.
 QString textAus(QByteArrayView inhalt);
+
+enum class Zeilenart { Leer, Kommentar, Sektion, Eintrag };
+// One line as the reading functions see it.
+struct Zeileninhalt
+{
+    Zeilenart art = Zeilenart::Leer;
+    QString name; // section or key name
+    QString wert;
+    QString wertOhneKommentar; // the value up to a " ;" where it is not quoted
+};
+// Every line of a file, in order: line n of an editor is element n - 1
+// (CR LF, LF and a lone CR each end a line).
+std::vector<Zeileninhalt> zeilenDeuten(QByteArrayView inhalt);
 
 // Whether a value ends at an unquoted " ;" (blank, then a semicolon). The
 // Windows functions read it into the value; for a number or a keyword it can

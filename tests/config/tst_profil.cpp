@@ -2,6 +2,7 @@
 // the main window loads from them.
 
 #include "app/Form1.h"
+#include "config/Befunde.h"
 #include "config/FrameKonfig.h"
 #include "config/FrameSlots.h"
 #include "config/Profil.h"
@@ -19,6 +20,8 @@
 using namespace profildatei;
 using formhelfer::beispielKonfiguration;
 using formhelfer::konfiguration;
+using formhelfer::konfigurationWaehlen;
+using formhelfer::zeigen;
 
 namespace {
 
@@ -286,6 +289,53 @@ private slots:
         QCOMPARE(gelesen[3], (FrameRechteck{6, 7, 8, 9}));
     }
 
+    // A frame file's likely mistakes, one line each with its line number:
+    // logged at start for config.ini and when a file is put into a slot,
+    // while the file is read exactly as before. The sample file has none.
+    void befunde()
+    {
+        QTemporaryDir dir;
+        const QByteArray fehler = testbilder::testdatei(u"befunde/fehler.ini"_qs);
+        const QStringList erwartet =
+            QString::fromUtf8(testbilder::testdatei(u"befunde/fehler.txt"_qs))
+                .split(u'\n', Qt::SkipEmptyParts);
+        schreibeDatei(dir.filePath(u"config.ini"_qs), fehler);
+        schreibeDatei(dir.filePath(u"fehler.ini"_qs), fehler);
+        schreibeDatei(dir.filePath(u"beispiel.ini"_qs), beispielKonfiguration());
+        Form1 form(dir.path(), QUrl());
+        zeigen(form);
+        QCOMPARE(protokollZeilen(form).filter(u", Zeile "_qs),
+                 QStringList(erwartet).replaceInStrings(u"fehler.ini"_qs, u"config.ini"_qs));
+        QCOMPARE(form.rechteck(Richtung::Rechts), (FrameRechteck{0, 990, -150, 0}));
+
+        qsizetype vorher = protokollZeilen(form).size();
+        konfigurationWaehlen(form, u"fehler.ini"_qs);
+        QCOMPARE(protokollZeilen(form).mid(vorher, erwartet.size() + 1),
+                 QStringList{u"Datei 'fehler.ini' auf Framenummer 2 eingelesen."_qs} + erwartet);
+        vorher = protokollZeilen(form).size();
+        konfigurationWaehlen(form, u"beispiel.ini"_qs);
+        QCOMPARE(protokollZeilen(form).mid(vorher),
+                 QStringList{u"Datei 'beispiel.ini' auf Framenummer 3 eingelesen."_qs});
+    }
+    void tippAbstand_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("abstand");
+        QTest::newRow("gleich bis auf Groß/klein") << u"WIDTH"_qs << u"width"_qs << 0;
+        QTest::newRow("vertauscht") << u"Hoehe"_qs << u"Hohee"_qs << 1;
+        QTest::newRow("ä für ae") << u"Vorwaerts"_qs << u"Vorwärts"_qs << 2;
+        QTest::newRow("leer") << QString() << u"Top"_qs << 3;
+    }
+    void tippAbstand()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, abstand);
+        QCOMPARE(frames::tippAbstand(a, b), abstand);
+        QCOMPARE(frames::tippAbstand(b, a), abstand);
+    }
+
     // Frame configuration files as they turn up in practice: damaged, huge,
     // with foreign line ends, or gone. Loading one shows
     // nothing, writes nothing, leaves its bytes as they were, and every value
@@ -342,7 +392,11 @@ private slots:
             ist << f.top << f.left << f.width << f.height;
         }
         QCOMPARE(ist, erwartet);
-        QCOMPARE(protokollZeilen(form).size(), 3); // the start lines only
+        // The start lines, and what the file's lines say by mistake.
+        QCOMPARE(protokollZeilen(form)
+                     .filter(QRegularExpression(u"^(?!config.ini, Zeile \\d+: )"_qs))
+                     .size(),
+                 3);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  geloescht ? QStringList() : QStringList{u"config.ini"_qs});
         if (!geloescht) {
