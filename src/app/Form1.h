@@ -18,6 +18,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -28,6 +29,7 @@ class DateiListe;
 class Form3;
 class Protokollfeld;
 class Umrissfeld;
+class Vergleichsfeld;
 class VerzeichnisListe;
 class QCheckBox;
 class QLabel;
@@ -71,6 +73,11 @@ public:
     Form3* form3() const { return m_form3; }
     // What Exit and the window's close button do; tests replace it.
     void setzeBeenden(std::function<void()> beenden);
+    // Ctrl with a digit: shows or hides the frames of that filled slot
+    // (1–9) dashed over the preview, to compare them with the selected
+    // slot's. Nothing is selected, cut or saved.
+    void vergleichUmschalten(int slot);
+    QList<int> vergleiche() const;
 
 public slots:
     void Form_Load();
@@ -117,6 +124,8 @@ private:
     schnitt::Schnittplan schnittplan(QList<schnitt::Schnitt> schnitte) const;
     // Logs what loading the slot's file found worth saying.
     void konfigurationMelden();
+    // Logs the likely mistakes of the file put into `slot`, by line.
+    void befundeMelden(int slot);
     // True, with its line logged again, when the slot's file makes every
     // cut impossible.
     bool ausgabeUnbrauchbar();
@@ -206,8 +215,11 @@ private:
     std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> m_aufgeschoben;
     int m_aktiverRahmen = -1; // the frame the arrow keys nudge
     std::optional<Rahmenzug> m_zug;
-    Umrissfeld* m_umrissfeld = nullptr; // the panorama views over the preview
-    int m_aktivesPanorama = -1;         // the view the arrow keys turn
+    Umrissfeld* m_umrissfeld = nullptr;                     // the panorama views over the preview
+    Vergleichsfeld* m_vergleichsfeld = nullptr;             // other slots' frames over it
+    std::map<int, frames::FrameKonfiguration> m_vergleiche; // by slot, as read when shown
+    void vergleicheAnordnen();
+    int m_aktivesPanorama = -1; // the view the arrow keys turn
     std::optional<Panoramazug> m_panoramazug;
     int m_radRest = 0; // wheel turn short of a notch
     // Saved changes of the frame editor, the latest last: the file, the

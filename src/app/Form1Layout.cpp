@@ -9,6 +9,7 @@
 #include "DateiListe.h"
 #include "Protokollfeld.h"
 #include "Umrissfeld.h"
+#include "Vergleichsfeld.h"
 #include "VerzeichnisListe.h"
 
 #include <QCheckBox>
@@ -99,6 +100,10 @@ void Form1::steuerelementeAnlegen()
     // footprint lies beneath it.
     m_umrissfeld = new Umrissfeld(vorschau);
     m_umrissfeld->setFont(schrift(QStringLiteral("Comic Sans MS"), 11.25));
+    // Other slots' frames, for comparison: over the red footprints, under
+    // the red frames, whose labels stay the first thing the mouse meets.
+    m_vergleichsfeld = new Vergleichsfeld(vorschau);
+    m_vergleichsfeld->setFont(m_umrissfeld->font());
     const char* rahmenNamen[] = {"Rahmen_0", "Rahmen_1", "Rahmen_2", "Rahmen_3"};
     const int rahmenLage[4][2] = {{360, 960}, {1200, 2400}, {3960, 960}, {4320, 2160}};
     const char16_t* rahmenText[] = {u"Vorwärts", u"Rechts", u"Links", u"Zurück"};

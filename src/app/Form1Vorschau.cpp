@@ -5,6 +5,7 @@
 #include "Bildfeld.h"
 #include "DateiListe.h"
 #include "Umrissfeld.h"
+#include "Vergleichsfeld.h"
 #include "config/Beispielconfig.h"
 #include "config/FrameSlots.h"
 #include "views/Bildladen.h"
@@ -110,6 +111,7 @@ void Form1::rahmenAnordnen()
         }
     }
     umrisseAnordnen();
+    vergleicheAnordnen();
 }
 
 void Form1::Rahmensetzen(qint16 Top, qint16 Left, qint16 Width, qint16 Height, qint16 Nummer)
@@ -146,6 +148,7 @@ void Form1::Command5_Click()
     for (const RichtungsInfo& r : richtungen)
         Rahmen[r.rahmenIndex]->setVisible(zeigen && !istPanorama(r.richtung));
     m_umrissfeld->setVisible(zeigen);
+    m_vergleichsfeld->setVisible(zeigen);
 }
 
 void Form1::Command4_Click()

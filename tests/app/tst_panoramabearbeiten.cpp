@@ -4,6 +4,7 @@
 
 #include "app/Form1.h"
 #include "app/Umrissfeld.h"
+#include "app/Vergleichsfeld.h"
 
 #include "Dialoghelfer.h"
 #include "Formhelfer.h"
@@ -154,6 +155,22 @@ private slots:
         for (const char* box : {"Check1", "Check2", "Check3"})
             QVERIFY(m_form->findChild<QCheckBox*>(QLatin1String(box))->isEnabled());
         QVERIFY(!m_form->findChild<QCheckBox*>(u"Check4"_qs)->isEnabled());
+
+        // The same file in slot 2, compared: its views over the red ones, only on a panorama.
+        schreibeDatei(m_prog->filePath(u"zwei.ini"_qs), datei());
+        konfigurationWaehlen(*m_form, u"zwei.ini"_qs);
+        taste(Qt::Key_2, Qt::ControlModifier);
+        QStringList texte;
+        for (const Vergleichsfeld::Form& f :
+             m_form->findChild<Vergleichsfeld*>(u"Vergleichsfeld"_qs)->formen()) {
+            texte << f.text;
+            if (f.text != u"2: Vorwärts")
+                QCOMPARE(f.teile, feld()->polygone(f.text.endsWith(u"Links") ? Links : Rechts));
+        }
+        const QStringList erwartet = panorama ? QStringList{u"2: Vorwärts"_qs, u"2: Links"_qs,
+                                                            u"2: Rechts"_qs}
+                                              : QStringList{u"2: Vorwärts"_qs};
+        QCOMPARE(texte, erwartet);
     }
 
     void ziehen_data()

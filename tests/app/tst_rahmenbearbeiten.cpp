@@ -219,6 +219,64 @@ private slots:
         QCOMPARE(m_form->rechteck(Richtung::Links), (FrameRechteck{0, 0, 150, 705}));
     }
 
+    // Ctrl with a digit lays another slot's frames dashed over the picture,
+    // where that slot would put them itself, and takes them away again; the
+    // plain digit still selects. Nothing else changes: not the selected
+    // slot, its frames and boxes, a file or the log.
+    void andererSlotZumVergleich()
+    {
+        // Half the size, scaled: on this picture Links lies at 10, 20, 75 × 150.
+        schreibeDatei(m_prog->filePath(u"zwei.ini"_qs),
+                      konfiguration(u"Links"_qs, 40, 20, 150, 300) +
+                          "[Vorlage]\r\nBreite=2280\r\nHoehe=1710\r\nAnpassen=skalieren\r\n");
+        starten();
+        konfigurationWaehlen(*m_form, u"zwei.ini"_qs);
+        auto zustand = [&] {
+            QStringList z = protokollZeilen(*m_form);
+            z << QString::number(m_form->Frame) << QString::fromLatin1(testbilder::lesen(pfad()))
+              << QString::fromLatin1(testbilder::lesen(m_prog->filePath(u"zwei.ini"_qs)));
+            for (int i = 0; i < 4; ++i)
+                z << QStringLiteral("%1 %2 %3")
+                         .arg(QDebug::toString(rahmen(i)->geometry()))
+                         .arg(rahmen(i)->isVisible())
+                         .arg(m_form->findChild<QCheckBox*>(QStringLiteral("Check%1").arg(i + 1))
+                                  ->isChecked());
+            return z;
+        };
+        const QStringList vorher = zustand();
+        QWidget* vorschau = links()->parentWidget();
+        const QImage bildVorher = vorschau->grab().toImage();
+
+        QTest::keyClick(m_form.get(), Qt::Key_2, Qt::ControlModifier);
+        QCOMPARE(m_form->vergleiche(), QList<int>{2});
+        QCOMPARE(zustand(), vorher);
+        const QImage bildMit = vorschau->grab().toImage();
+        QVERIFY(bildMit != bildVorher);
+        QTest::keyClick(m_form.get(), Qt::Key_5, Qt::ControlModifier); // an empty slot
+        QTest::keyClick(m_form.get(), Qt::Key_2, Qt::ControlModifier);
+        QVERIFY(m_form->vergleiche().isEmpty());
+        QCOMPARE(vorschau->grab().toImage(), bildVorher);
+        QCOMPARE(zustand(), vorher);
+
+        // Where slot 2 draws its own Links, the comparison drew it dashed.
+        QTest::keyClick(m_form.get(), Qt::Key_2);
+        QCOMPARE(m_form->Frame, qint16(2));
+        const QRect eigen = links()->geometry();
+        auto gestrichelt = [&](int y) {
+            int treffer = 0;
+            for (int x = eigen.left() + 2; x < eigen.right() - 1; ++x) {
+                const QColor c = bildMit.pixelColor(x, y);
+                treffer += c.blue() > 200 && c.red() < 90 && c.green() < 150;
+            }
+            return treffer;
+        };
+        // About half of each edge, in dashes; nothing beside it.
+        QVERIFY2(gestrichelt(eigen.top() + 1) > eigen.width() / 4,
+                 qPrintable(QString::number(gestrichelt(eigen.top() + 1))));
+        QVERIFY(gestrichelt(eigen.bottom() - 1) > eigen.width() / 4);
+        QCOMPARE(gestrichelt(eigen.top() - 4), 0);
+    }
+
     void nichtEingerichteteRichtung()
     {
         starten();
