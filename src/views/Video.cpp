@@ -80,6 +80,11 @@ struct Video::Innen
     // decoder gives next.
     bool mitPts = true;
     qint64 gezaehlt = 0;
+    // While a spacing chooses the frames: which ones it takes, from the
+    // frame it was asked about first on. The decoder then leaves out the
+    // frames it would not take that no other frame refers to.
+    std::vector<bool> gewaehlt;
+    const Auswahl* gewaehltFuer = nullptr;
 
     std::unique_ptr<AVPacket, AusPaket> paket{av_packet_alloc()};
     std::unique_ptr<AVFrame, AusRahmen> rahmen{av_frame_alloc()};
@@ -88,6 +93,13 @@ struct Video::Innen
 
     QString oeffnen();
     QString indexBauen(Demuxer& d);
+    bool gewuenscht(int64_t pts) const
+    {
+        const auto stelle = std::lower_bound(zeiten.begin(), zeiten.end(), pts);
+        // A frame the index does not know is decoded, to be safe.
+        return stelle == zeiten.end() || *stelle != pts ||
+               gewaehlt[size_t(stelle - zeiten.begin())];
+    }
     int dekodieren();
     bool bis(qint64 nummer);
     bool gelandet();
@@ -197,6 +209,8 @@ int Video::Innen::dekodieren()
             return r;
         AVPacket* p = paket.get();
         if (demuxer->naechstesPaket(p) == Demuxer::Paket::Da) {
+            demuxer->dekoder()->skip_frame =
+                gewaehlt.empty() || gewuenscht(p->pts) ? AVDISCARD_DEFAULT : AVDISCARD_NONREF;
             const int gesendet = avcodec_send_packet(demuxer->dekoder(), p);
             av_packet_unref(p);
             if (gesendet < 0)
@@ -405,8 +419,28 @@ std::optional<Videobild> Video::naechstesBild(Auswahl& auswahl)
 std::optional<Videobild> Video::Innen::naechstes(Auswahl* auswahl)
 {
     fehler.reset();
+    // With the container's times a frame is known by its time, so the frames
+    // a spacing leaves out need not come out of the decoder: they go by
+    // undecoded where nothing refers to them. Counted frames must all come.
+    if (auswahl && mitPts && gewaehltFuer != auswahl) {
+        Auswahl vorschau = *auswahl;
+        gewaehlt.assign(zeiten.size(), false);
+        for (qint64 n = weiter; n < qint64(zeiten.size()); ++n)
+            gewaehlt[size_t(n)] = vorschau(n, zeit(n));
+        gewaehltFuer = auswahl;
+    } else if (!auswahl) {
+        gewaehlt.clear();
+        gewaehltFuer = nullptr;
+    }
     while (weiter < qint64(zeiten.size())) {
         const qint64 n = weiter;
+        // A frame that is not taken is not waited for either: the decoder
+        // runs on to the next that is.
+        const bool genommen = !auswahl || (*auswahl)(n, zeit(n));
+        if (!genommen && !gewaehlt.empty()) {
+            ++weiter;
+            continue;
+        }
         const bool da = anschluss ? bis(n) : springen(n);
         anschluss = da;
         if (!da) {
@@ -414,7 +448,7 @@ std::optional<Videobild> Video::Innen::naechstes(Auswahl* auswahl)
             return std::nullopt;
         }
         ++weiter;
-        if (auswahl && !(*auswahl)(n, zeit(n)))
+        if (!genommen)
             continue;
         Videobild b{n, zeit(n), umwandeln()};
         if (b.bild.isNull()) {
@@ -430,6 +464,9 @@ std::optional<Videobild> Video::Innen::naechstes(Auswahl* auswahl)
 std::optional<Videobild> Video::bild(qint64 nummer)
 {
     m->fehler.reset();
+    // Any frame may be asked for next: every one is decoded.
+    m->gewaehlt.clear();
+    m->gewaehltFuer = nullptr;
     if (nummer < 0 || nummer >= bildanzahl())
         return std::nullopt;
     const int64_t ziel = m->zeiten[size_t(nummer)];
