@@ -158,6 +158,23 @@ private slots:
             nochmal.filter(u": unverändert"_qs),
             (QStringList{"a.avi: unverändert, übersprungen", "b.mp4: unverändert, übersprungen",
                          "kurz.mp4: unverändert, übersprungen"}));
+        // Frame 15, a.avi's last chosen one at spacing 5, is enough; a view
+        // only as new as its video is not newer.
+        const QStringList fuenf{"--abstand", "5", "--ausgabe", "aus5", "v/a.avi"};
+        QCOMPARE(starten(fuenf).first, 0);
+        QCOMPARE(starten(fuenf + QStringList{"--nur-neue"}).second.filter(u": unverändert"_qs),
+                 QStringList{"a.avi: unverändert, übersprungen"});
+        // Both to one instant after any change the system made to the video.
+        const QDateTime spaeter = QDateTime::currentDateTime().addSecs(3600);
+        QStringList dateien = testbilder::inhalt(pfad(u"aus5"_qs))
+                                  .replaceInStrings(QRegularExpression(u"^"_qs), u"aus5/"_qs);
+        for (const QString& datei : dateien << u"v/a.avi"_qs) {
+            QFile f(pfad(datei));
+            QVERIFY(f.open(QIODevice::ReadWrite) &&
+                    f.setFileTime(spaeter, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(starten(fuenf + QStringList{"--nur-neue"})
+                    .second.contains(u"a.avi Bild 15 (0,6 s):"_qs));
         // Every frame of a video in one part.
         QStringList teile;
         for (const char* teil : {"1/2", "2/2"})
