@@ -289,7 +289,8 @@ Kachel kachelMachen(const Stapelbild& bild, const Kachelvorgabe& v)
             if (g.bild.isNull()) {
                 klein = jpegKachel(g, gespeichert, zielGespeichert);
                 if (klein.isNull()) {
-                    g = bereichLaden(pfad, gespeichert);
+                    // Judged whole, as the cut judges a damaged file.
+                    g = bereichLaden(pfad, [](const Bildkopf&) { return std::optional(QRect()); });
                     if (!g.ok())
                         return rot(k, meldung::NichtGeladen.arg(anzeige, g.fehler));
                 }
