@@ -57,6 +57,8 @@ Uebersicht::Uebersicht(Form1* form)
     Kachelhoehe->setSingleStep(20);
     Kachelhoehe->setValue(schnitt::KachelhoeheStandard);
     Kachelhoehe->setSuffix(QStringLiteral(" Pixel"));
+    // Typing 180 builds the grid once, not for 1 and 18 on the way.
+    Kachelhoehe->setKeyboardTracking(false);
     Speichern = new QPushButton(QStringLiteral("Als Bild speichern"), this);
     Speichern->setObjectName(QStringLiteral("Speichern"));
     Fortschritt = new QProgressBar(this);
