@@ -215,7 +215,12 @@ int kleinsteAchtel(QSize teil, QSize ziel)
 // null where libjpeg will not, so that the usual reader judges the file.
 QImage jpegKachel(const GeladenesBild& g, const QRect& gespeichert, QSize ziel)
 {
-    if (!jpegVollstaendig(g.inhalt))
+    JpegKopf kopf;
+    QString grund;
+    // A progressive file holds all its coefficients while it is decoded, at
+    // any scale: above the limit the usual reader refuses it.
+    if (!jpegVollstaendig(g.inhalt) || !jpegKopfLesen(g.inhalt, &kopf, &grund) ||
+        kopf.koeffizientenBytes > (qint64(SpeichergrenzeMB) << 20))
         return {};
     const int achtel = kleinsteAchtel(gespeichert.size(), ziel);
     const double f = achtel / 8.0;
@@ -229,7 +234,6 @@ QImage jpegKachel(const GeladenesBild& g, const QRect& gespeichert, QSize ziel)
             .intersected(QRect(QPoint(0, 0), skaliert));
     if (teil.isEmpty())
         return {};
-    QString grund;
     const QImage dekodiert = jpegBereichDekodieren(g.inhalt, teil, &grund, achtel);
     if (dekodiert.isNull())
         return {};
