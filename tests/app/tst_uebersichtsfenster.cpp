@@ -68,6 +68,7 @@ private slots:
     void cleanup() { m_form.reset(); }
 
     // Rechts comes before Links in the overlay's order; Vorwärts has no frame.
+    // Direction, slot and folder each build the grid anew.
     void oeffnetUndFolgt()
     {
         Uebersicht* u = oeffnen();
@@ -88,6 +89,15 @@ private slots:
         richtung->setCurrentText(u"Links"_qs);
         QTRY_VERIFY(fertig(u));
         QCOMPARE(u->kachel(0)->bild.size(), QSize(40, 120));
+
+        // Slot 2 has only Vorwärts: the chooser goes there, the tiles take its shape.
+        schreibeDatei(m_prog->filePath(u"zwei.ini"_qs),
+                      konfiguration(u"Vorwärts"_qs, 0, 0, 400, 200));
+        konfigurationWaehlen(*m_form, u"zwei.ini"_qs);
+        QTest::mouseClick(knopf(*m_form, u"Command7_1"_qs), Qt::LeftButton);
+        QCOMPARE(richtung->currentText(), u"Vorwärts"_qs);
+        QTRY_VERIFY(fertig(u));
+        QCOMPARE(u->kachel(0)->bild.size(), QSize(240, 120));
 
         QDir(m_prog->path()).mkdir(u"zwei"_qs);
         bild(u"../zwei/z.jpg"_qs, 640, 480, "JPEG", 5);
