@@ -58,6 +58,7 @@ Form1::Form1(const QString& programmordner, const QUrl& updateserver, QWidget* p
     connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(Command7[0], &QPushButton::clicked, this, [this] { Command7_Click(0); });
     connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+    connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
     connect(File1, &QListWidget::itemDoubleClicked, this, &Form1::File1_DblClick);
     connect(Bildregler, &QSlider::valueChanged, this,
             [this](int nummer) { videobildZeigen(nummer); });
@@ -165,6 +166,7 @@ void Form1::HolConfig(int slotnummer)
         frames::konfigurationLesen(m_programmordner + u'/' + framedateien[slotnummer]);
     for (size_t i = 0; i < m_konfiguration.rahmen.size(); ++i)
         setzeRechteck(richtungen[i].richtung, m_konfiguration.rahmen[i]);
+    emit konfigurationGeladen();
 }
 
 void Form1::konfigurationMelden()

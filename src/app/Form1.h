@@ -28,6 +28,7 @@ class Bildfeld;
 class DateiListe;
 class Form3;
 class Protokollfeld;
+class Uebersicht;
 class Umrissfeld;
 class Vergleichsfeld;
 class VerzeichnisListe;
@@ -93,6 +94,8 @@ public slots:
     void Command8_Click();
     void File1_DblClick();
     void File2_Click();
+    // Opens the overview of the folder's pictures (Form1Uebersicht.cpp).
+    void Command9_Click();
 
     void framewahl(qint16 Nummerauswahl);
     void Framesmakieren(qint16 Framenummer);
@@ -105,6 +108,10 @@ public slots:
     // The frame of the previewed video to show: exactly that one, not the
     // keyframe before it.
     void videobildZeigen(qint64 nummer);
+
+signals:
+    // The selected slot's file has been read (again).
+    void konfigurationGeladen();
 
 protected:
     bool eventFilter(QObject* objekt, QEvent* ereignis) override;
@@ -247,6 +254,8 @@ private:
     QPushButton* Command6 = nullptr;
     std::array<QPushButton*, 9> Command7{};
     QPushButton* Command8 = nullptr;
+    QPushButton* Command9 = nullptr; // "Übersicht"
+    Uebersicht* m_uebersicht = nullptr;
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check3 = nullptr;

@@ -152,6 +152,9 @@ void Form1::steuerelementeAnlegen()
     Command1->setEnabled(false);
     Command2 = anlegen<QPushButton>(this, "Command2", 11040, 3240, 2535, 525);
     Command2->setText(QStringLiteral("Exit"));
+    // Between Exit and the direction boxes, where the column has room.
+    Command9 = anlegen<QPushButton>(this, "Command9", 11040, 3810, 2535, 450);
+    Command9->setText(QStringLiteral("Übersicht"));
 
     // The classic colour of an inactive title bar.
     const QColor inaktiveTitelleiste(191, 205, 219);
@@ -221,9 +224,9 @@ void Form1::tabReihenfolgeSetzen()
     for (QWidget* w : {static_cast<QWidget*>(Picture1), static_cast<QWidget*>(Picture2),
                        static_cast<QWidget*>(Picture3), static_cast<QWidget*>(Picture4)})
         w->setFocusPolicy(Qt::NoFocus);
-    const QList<QWidget*> reihe = {Dir1,     File1,       Command1, Command2, Check1, Check2,
-                                   Check3,   Check4,      Command3, Command4, Text1,  Command5,
-                                   Command6, Command7[0], File2,    Command8};
+    const QList<QWidget*> reihe = {Dir1,     File1,    Command1,    Command2, Command9, Check1,
+                                   Check2,   Check3,   Check4,      Command3, Command4, Text1,
+                                   Command5, Command6, Command7[0], File2,    Command8};
     for (qsizetype i = 1; i < reihe.size(); ++i)
         setTabOrder(reihe[i - 1], reihe[i]);
 }

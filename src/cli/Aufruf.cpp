@@ -2,6 +2,7 @@
 
 #include "Grosslauf.h"
 #include "Texte.h"
+#include "Uebersichtlauf.h"
 
 namespace cli {
 
@@ -16,11 +17,19 @@ std::optional<Aufruf> aufrufLesen(const QStringList& argumente, QString* fehler)
     {
         QStringView name;
         QString Aufruf::*wert;
-    } mitWert[] = {{u"--config", &Aufruf::config},   {u"--richtungen", &Aufruf::richtungen},
-                   {u"--ausgabe", &Aufruf::ausgabe}, {u"--liste", &Aufruf::liste},
-                   {u"--teil", &Aufruf::teil},       {u"--manifest", &Aufruf::manifest},
-                   {u"--format", &Aufruf::format},   {u"--qualitaet", &Aufruf::qualitaet},
-                   {u"--ordner", &Aufruf::ordner},   {u"--abstand", &Aufruf::abstand}};
+    } mitWert[] = {{u"--config", &Aufruf::config},
+                   {u"--richtungen", &Aufruf::richtungen},
+                   {u"--ausgabe", &Aufruf::ausgabe},
+                   {u"--liste", &Aufruf::liste},
+                   {u"--teil", &Aufruf::teil},
+                   {u"--manifest", &Aufruf::manifest},
+                   {u"--format", &Aufruf::format},
+                   {u"--qualitaet", &Aufruf::qualitaet},
+                   {u"--ordner", &Aufruf::ordner},
+                   {u"--abstand", &Aufruf::abstand},
+                   {u"--uebersicht", &Aufruf::uebersicht},
+                   {u"--blatt", &Aufruf::blatt},
+                   {u"--kachel", &Aufruf::kachel}};
     const struct
     {
         QStringView name;
@@ -88,6 +97,8 @@ std::optional<Aufruf> aufrufLesen(const QStringList& argumente, QString* fehler)
     if (aufruf.eingaben.isEmpty() && aufruf.liste.isNull())
         return scheitern(text::EingabeFehlt.toString());
     if (const QString warum = grosslaufAufrufPruefen(aufruf); !warum.isEmpty())
+        return scheitern(warum);
+    if (const QString warum = uebersichtAufrufPruefen(aufruf); !warum.isEmpty())
         return scheitern(warum);
     return aufruf;
 }

@@ -27,6 +27,10 @@ struct Aufruf
     QString teil;
     bool nurNeue = false;
     QString manifest;
+    // The overview sheet (Uebersichtlauf.h); null when not given.
+    QString uebersicht; // the direction
+    QString blatt;
+    QString kachel;
 };
 
 // Reads the arguments that follow the program name. Options take their value

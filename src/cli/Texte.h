@@ -14,6 +14,8 @@ inline constexpr QStringView Hilfe =
     u"                         [--rekursiv] [--pruefen] [--abstand N|Ns]\n"
     u"                         [--liste DATEI [--null]] [--teil K/N] [--nur-neue]\n"
     u"                         [--manifest DATEI] [EINGABE…]\n"
+    u"       sichtwerk-schnitt --config DATEI.ini --uebersicht RICHTUNG --blatt DATEI.png\n"
+    u"                         [--kachel N] [EINGABE…]\n"
     u"\n"
     u"Schneidet die Ansichten aus BMP-, JPEG-, GIF-, PNG-, TIFF- und WebP-Bildern und\n"
     u"aus Bildern von MP4-, MOV-, MKV-, WebM- und AVI-Videos wie „Alle ausschneiden“ im\n"
@@ -73,6 +75,13 @@ inline constexpr QStringView Hilfe =
     u"                     UTF-8, Kopfzeile, Zeilenende LF, Felder mit Komma, \" oder\n"
     u"                     Zeilenumbruch in \"…\" (RFC 4180); die Zeilen in der Folge von\n"
     u"                     LC_ALL=C sort\n"
+    u"  --uebersicht RICHTUNG  nichts schneiden, sondern die Ansicht der Richtung (L, R,\n"
+    u"                     V, Z oder ihr Name) jedes Bilds verkleinert auf ein Übersichtsblatt\n"
+    u"                     schreiben, Bild für Bild wie „Als Bild speichern“ im Fenster\n"
+    u"                     „Übersicht“: ein Video mit seinem ersten Bild, ein Bild, das nicht\n"
+    u"                     passt oder nicht lesbar ist, als rote Kachel mit dem Grund\n"
+    u"  --blatt DATEI.png  wohin das Übersichtsblatt geschrieben wird (PNG)\n"
+    u"  --kachel N         Höhe der Kacheln in Pixeln, 60 bis 240 (Vorgabe 120)\n"
     u"  --help             diese Hilfe\n"
     u"\n"
     u"Zwei Bilder, deren Ansichten gleich hießen (ohne Rücksicht auf Groß- und\n"
@@ -88,9 +97,10 @@ inline constexpr QStringView Hilfe =
     u"      --manifest teil{}.csv ::: 1 2 3 4\n"
     u"  { head -n 1 teil1.csv; tail -q -n +2 teil?.csv | LC_ALL=C sort; } > alle.csv\n"
     u"\n"
-    u"Rückgabewert: 0 jedes Bild ausgeschnitten (mit --pruefen: jeder Rahmen passt),\n"
-    u"1 mindestens ein Bild fehlgeschlagen oder abgewiesen, eine Ansicht ganz außerhalb\n"
-    u"ihres Bildes oder ein Ordner ohne Bilder (oder ein Rahmen passt nicht),\n"
+    u"Rückgabewert: 0 jedes Bild ausgeschnitten (mit --pruefen: jeder Rahmen passt; mit\n"
+    u"--uebersicht: keine Kachel rot), 1 mindestens ein Bild fehlgeschlagen oder abgewiesen,\n"
+    u"eine Ansicht ganz außerhalb ihres Bildes oder ein Ordner ohne Bilder (oder ein Rahmen\n"
+    u"passt nicht, eine Kachel ist rot),\n"
     u"2 falscher Aufruf, unbrauchbare Konfigurationsdatei oder Liste, 130 nach SIGINT,\n"
     u"143 nach SIGTERM.\n";
 
@@ -180,5 +190,19 @@ inline constexpr QStringView Bilanz =
 // %1 file, %2 reason.
 inline constexpr QStringView ManifestNichtGeschrieben =
     u"Error: Das Manifest '%1' konnte nicht geschrieben werden: %2";
+
+// The overview sheet. %1 the value as given.
+inline constexpr QStringView UebersichtOhneBlatt =
+    u"--uebersicht RICHTUNG und --blatt DATEI gehören zusammen";
+inline constexpr QStringView KachelOhneUebersicht = u"--kachel gilt nur mit --uebersicht";
+inline constexpr QStringView BlattLeer = u"--blatt ohne Datei";
+inline constexpr QStringView UebersichtRichtungUnbekannt =
+    u"Unbekannte Richtung '%1' in --uebersicht: erlaubt sind L, R, V und Z";
+// %2 and %3 the least and the most.
+inline constexpr QStringView KachelFalsch = u"--kachel %1 liegt nicht zwischen %2 und %3";
+// %1 the option.
+inline constexpr QStringView NichtMitUebersicht = u"%1 gilt nicht mit --uebersicht";
+// %1 pictures, %2 file.
+inline constexpr QStringView BlattGeschrieben = u"Übersicht mit %1 Bildern geschrieben: %2";
 
 } // namespace cli::text

@@ -6,11 +6,16 @@
 #include "Schnittlauf.h"
 #include "Texte.h"
 
+#include "Uebersichtlauf.h"
+
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -48,7 +53,16 @@ void anhaltenBeiSignal()
 int main(int argc, char* argv[])
 {
     // No window and no screen: decoding and the thread pool need no more.
-    QCoreApplication app(argc, argv);
+    // The overview sheet draws the pictures' names, which takes the font
+    // database of a GUI application, never a screen.
+    bool mitSchrift = false;
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        mitSchrift |= std::strncmp(argv[i], "--uebersicht", 12) == 0;
+    if (mitSchrift)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        mitSchrift ? std::make_unique<QGuiApplication>(argc, argv)
+                   : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(cli::text::Programm.toString());
 
     cli::Ausgabe ausgabe(stdout, stderr, cli::Ausgabe::istTerminal(stderr));
@@ -69,6 +83,8 @@ int main(int argc, char* argv[])
         return abbrechen(fehler);
     if (aufruf->pruefen)
         return cli::pruefen(*auftrag, ausgabe);
+    if (!aufruf->uebersicht.isNull())
+        return cli::uebersichtSchreiben(*auftrag, *aufruf, ausgabe);
     anhaltenBeiSignal();
     const int code = cli::schneiden(*auftrag, ausgabe, &halt);
     // As a shell reports a program ended by that signal.

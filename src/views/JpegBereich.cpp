@@ -147,12 +147,14 @@ void uebertragen(const Dekoder& d, const JSAMPLE* q, QRgb* ziel, int breite)
 }
 
 // Within the frame that armed the jump only plain values and `d` are used.
-bool bereichDekodieren(Dekoder& d, const QRect& teil)
+bool bereichDekodieren(Dekoder& d, const QRect& teil, int achtel)
 {
     if (setjmp(d.falle.sprung))
         return false;
     jpeg_read_header(&d.info, TRUE);
     d.wieQtEinstellen();
+    d.info.scale_num = JDIMENSION(achtel);
+    d.info.scale_denom = 8;
     jpeg_start_decompress(&d.info);
 
     // The fancy upsampler blends each sample with its neighbours, and libjpeg
@@ -234,7 +236,7 @@ bool jpegKopfLesen(QByteArrayView daten, JpegKopf* kopf, QString* fehler)
     return false;
 }
 
-QImage jpegBereichDekodieren(QByteArrayView daten, const QRect& teil, QString* fehler)
+QImage jpegBereichDekodieren(QByteArrayView daten, const QRect& teil, QString* fehler, int achtel)
 {
     Dekoder d(daten);
     d.bild = QImage(teil.size(), QImage::Format_RGB32);
@@ -242,7 +244,7 @@ QImage jpegBereichDekodieren(QByteArrayView daten, const QRect& teil, QString* f
         *fehler = meldung::GrundBeschaedigt.toString();
         return {};
     }
-    if (!bereichDekodieren(d, teil)) {
+    if (!bereichDekodieren(d, teil, achtel)) {
         *fehler = meldung::GrundBeschaedigt.toString();
         return {};
     }

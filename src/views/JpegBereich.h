@@ -29,7 +29,10 @@ bool jpegKopfLesen(QByteArrayView daten, JpegKopf* kopf, QString* fehler);
 // libjpeg: the rows above are skipped and only the columns the upsampling of
 // `teil` needs are decoded, so that every pixel equals that of Qt's full
 // decode. Format_RGB32; a null picture and the reason in `fehler` on failure.
-QImage jpegBereichDekodieren(QByteArrayView daten, const QRect& teil, QString* fehler);
+// With `achtel` below 8 the picture is scaled to achtel/8 while decoding (as
+// jpegSkaliertDekodieren) and `teil` is in pixels of the scaled picture.
+QImage jpegBereichDekodieren(QByteArrayView daten, const QRect& teil, QString* fehler,
+                             int achtel = 8);
 
 // The whole JPEG at `achtel`/8 of its size (1 … 8, sizes rounded up), scaled
 // by libjpeg while decoding, so that only the small picture is ever held.
