@@ -29,6 +29,7 @@ const QString KeineBilder = QStringLiteral("Keine Bilder im Ordner");
 const QString KeineRichtung = QStringLiteral("Keine Richtung festgelegt (jede Width ist 0)");
 // %1 pictures, %2 red tiles.
 const QString Fertig = QStringLiteral("%1 Bilder, %2 passen nicht oder sind nicht lesbar");
+const QString FertigEins = QStringLiteral("%1 Bilder, 1 passt nicht oder ist nicht lesbar");
 // %1 done, %2 all.
 const QString Angehalten = QStringLiteral("Angehalten: %1 von %2 Bildern");
 const QString SpeichernTitel = QStringLiteral("Übersicht als Bild speichern");
@@ -234,7 +235,7 @@ void Uebersicht::zustandZeigen()
         int rot = 0;
         for (const auto& k : std::as_const(m_kacheln))
             rot += k && k->rot();
-        Zustand->setText(Fertig.arg(anzahl()).arg(rot));
+        Zustand->setText(rot == 1 ? FertigEins.arg(anzahl()) : Fertig.arg(anzahl()).arg(rot));
     }
 }
 

@@ -84,7 +84,7 @@ private slots:
         QVERIFY(!u->kachel(1)->rot());
         QVERIFY(u->kachel(2)->rot());
         QCOMPARE(u->findChild<QLabel*>(u"Zustand"_qs)->text(),
-                 u"3 Bilder, 1 passen nicht oder sind nicht lesbar"_qs);
+                 u"3 Bilder, 1 passt nicht oder ist nicht lesbar"_qs);
 
         richtung->setCurrentText(u"Links"_qs);
         QTRY_VERIFY(fertig(u));
