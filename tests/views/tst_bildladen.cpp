@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 using namespace schnitt;
 
@@ -95,6 +96,33 @@ private slots:
         QCOMPARE(bereichLaden(farbe, QRect(9000, 9000, 40, 30)).bild.pixel(39, 29),
                  qRgb(198, 101, 50));
         QCOMPARE(vorschauLaden(farbe, QSize(626, 469)).bild.pixel(1000, 1000), qRgb(198, 101, 50));
+    }
+
+    // Strip byte counts stored as BYTE values, which libtiff reads like any
+    // other integers: the completeness check leaves such a table to the
+    // decoder instead of refusing a good picture.
+    void tiffMitByteTabelle()
+    {
+        const QImage quelle =
+            testbilder::fotoaehnlich(6, 6, 3).convertToFormat(QImage::Format_RGB888);
+        QByteArray tiff = testbilder::kodieren(quelle, "TIFF");
+        QVERIFY(tiff.startsWith("II*"));
+        const auto zahl16 = [&](qsizetype i) {
+            return quint16(uchar(tiff[i]) | uchar(tiff[i + 1]) << 8);
+        };
+        const qsizetype verzeichnis = qFromLittleEndian<quint32>(tiff.constData() + 4);
+        qsizetype eintrag = -1;
+        for (qsizetype e = 0; e < zahl16(verzeichnis); ++e) {
+            if (zahl16(verzeichnis + 2 + 12 * e) == 279)
+                eintrag = verzeichnis + 2 + 12 * e;
+        }
+        QVERIFY(eintrag > 0 && qFromLittleEndian<quint32>(tiff.constData() + eintrag + 4) == 1);
+        tiff[eintrag + 2] = 1; // BYTE; the count, 108, stands in the value's first byte
+        tiff[eintrag + 3] = 0;
+        const GeladenesBild geladen =
+            bildLaden(testbilder::schreiben(m_ordner.path(), u"byte.tif"_qs, tiff));
+        QVERIFY2(geladen.ok(), qPrintable(geladen.fehler));
+        QCOMPARE(geladen.bild.convertToFormat(QImage::Format_RGB888), quelle);
     }
 
     void fehlerStattAbsturz_data()
