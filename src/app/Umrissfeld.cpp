@@ -111,18 +111,26 @@ void Umrissfeld::paintEvent(QPaintEvent*)
         for (const QPolygonF& teil : polygone(i))
             maler.drawPolygon(teil);
 
-        // The name centred on the view's centre, kept inside the preview; a
-        // light rim keeps it readable on any part of a photograph.
         const QPointF mitte = schnitt::panorama::mitte(m_quelle, m_umrisse[i]->blick);
-        const QString& text = m_umrisse[i]->text;
-        QRectF feld = maler.fontMetrics().boundingRect(rect(), Qt::AlignCenter, text);
-        feld.moveCenter(QPointF(mitte.x() / m.x(), mitte.y() / m.y()));
-        feld.moveLeft(std::clamp(feld.left(), Rand, std::max(Rand, width() - Rand - feld.width())));
-        feld.moveTop(std::clamp(feld.top(), Rand, std::max(Rand, height() - Rand - feld.height())));
-        maler.setPen(QColor(255, 255, 255, 200));
-        for (const QPointF versatz : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
-            maler.drawText(feld.translated(versatz), Qt::AlignCenter, text);
-        maler.setPen(Rot);
-        maler.drawText(feld, Qt::AlignCenter, text);
+        namenZeichnen(maler, rect(), QPointF(mitte.x() / m.x(), mitte.y() / m.y()),
+                      m_umrisse[i]->text, Rot);
     }
+}
+
+void namenZeichnen(QPainter& maler, const QRect& flaeche, QPointF mitte, const QString& text,
+                   const QColor& farbe)
+{
+    // Centred on `mitte`, kept inside the preview; a light rim keeps it
+    // readable on any part of a photograph.
+    QRectF feld = maler.fontMetrics().boundingRect(flaeche, Qt::AlignCenter, text);
+    feld.moveCenter(mitte);
+    feld.moveLeft(
+        std::clamp(feld.left(), Rand, std::max(Rand, flaeche.width() - Rand - feld.width())));
+    feld.moveTop(
+        std::clamp(feld.top(), Rand, std::max(Rand, flaeche.height() - Rand - feld.height())));
+    maler.setPen(QColor(255, 255, 255, 200));
+    for (const QPointF versatz : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
+        maler.drawText(feld.translated(versatz), Qt::AlignCenter, text);
+    maler.setPen(farbe);
+    maler.drawText(feld, Qt::AlignCenter, text);
 }

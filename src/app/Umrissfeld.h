@@ -3,6 +3,7 @@
 #include "views/Panorama.h"
 
 #include <QList>
+#include <QPainter>
 #include <QPolygonF>
 #include <QSize>
 #include <QString>
@@ -59,3 +60,8 @@ private:
     std::array<std::optional<Umriss>, Anzahl> m_umrisse;
     int m_aktiv = -1;
 };
+
+// A name over the preview, as the views' and the compared frames' names are
+// drawn: in `farbe` with a light rim, centred on `mitte` but inside `flaeche`.
+void namenZeichnen(QPainter& maler, const QRect& flaeche, QPointF mitte, const QString& text,
+                   const QColor& farbe);

@@ -1,5 +1,7 @@
 #include "Vergleichsfeld.h"
 
+#include "Umrissfeld.h"
+
 #include <QEvent>
 #include <QPainter>
 
@@ -9,7 +11,6 @@
 namespace {
 
 constexpr qreal Linie = 2;
-constexpr qreal Rand = 3; // between a text and the preview's edge
 
 } // namespace
 
@@ -57,15 +58,6 @@ void Vergleichsfeld::paintEvent(QPaintEvent*)
         for (const QPolygonF& teil : form.teile)
             maler.drawPolygon(teil);
 
-        // As the frames' names: kept inside the preview, with a light rim.
-        QRectF feld = maler.fontMetrics().boundingRect(rect(), Qt::AlignCenter, form.text);
-        feld.moveCenter(form.mitte);
-        feld.moveLeft(std::clamp(feld.left(), Rand, std::max(Rand, width() - Rand - feld.width())));
-        feld.moveTop(std::clamp(feld.top(), Rand, std::max(Rand, height() - Rand - feld.height())));
-        maler.setPen(QColor(255, 255, 255, 200));
-        for (const QPointF versatz : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
-            maler.drawText(feld.translated(versatz), Qt::AlignCenter, form.text);
-        maler.setPen(form.farbe);
-        maler.drawText(feld, Qt::AlignCenter, form.text);
+        namenZeichnen(maler, rect(), form.mitte, form.text, form.farbe);
     }
 }
