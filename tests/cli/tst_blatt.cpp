@@ -98,7 +98,10 @@ private slots:
         const QImage blatt(pfad(u"blatt.png"_qs));
         QCOMPARE(testbilder::ersterUnterschied(blatt, blattZeichnen(kacheln, v->breite, v->hoehe)),
                  QString());
+        // Margins outside, gaps only between tiles.
         QCOMPARE(blatt.height() % (v->hoehe + Blattlayout::Namenshoehe + Blattlayout::Abstand),
+                 2 * Blattlayout::Rand - Blattlayout::Abstand);
+        QCOMPARE(blatt.width() % (v->breite + Blattlayout::Abstand),
                  2 * Blattlayout::Rand - Blattlayout::Abstand);
     }
 

@@ -247,16 +247,20 @@ private slots:
     {
         QTest::addColumn<double>("blickwinkel");
         QTest::addColumn<double>("gier");
+        QTest::addColumn<Ausgabeformat>("format");
         for (double w : {30.0, 90.0, 120.0, 179.0})
-            QTest::addRow("%g°", w) << w << -40.0;
+            QTest::addRow("%g°", w) << w << -40.0 << Ausgabeformat::jpg;
+        // EXIF without XMP where the source has none.
+        QTest::newRow("WebP") << 90.0 << -40.0 << Ausgabeformat::webp;
     }
     void panorama()
     {
         QFETCH(double, blickwinkel);
         QFETCH(double, gier);
         const frames::Panoramablick blick{blickwinkel, gier, 10, false};
+        QFETCH(Ausgabeformat, format);
         Schnittplan plan({{u'V', {0, 0, 60, 40}, blick, gier}});
-        plan.ausgabe.format = Ausgabeformat::jpg;
+        plan.ausgabe.format = format;
         for (const char* datei : {"panorama.jpg", "panorama-ohne.jpg"}) {
             const Bildschnitt b = schneiden(quelle(QString::fromLatin1(datei)), plan);
             QCOMPARE(b.dateien.size(), 1);

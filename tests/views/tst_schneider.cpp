@@ -4,6 +4,7 @@
 #include "Testbilder.h"
 #include "views/Ausschnitt.h"
 #include "views/Bildladen.h"
+#include "views/JpegVerlustfrei.h"
 #include "views/Meldungen.h"
 #include "views/Schneider.h"
 
@@ -12,6 +13,7 @@
 #include <QTest>
 
 using namespace schnitt;
+using frames::Ausgabeformat;
 
 namespace {
 
@@ -186,6 +188,30 @@ private slots:
         quelle("jpg", 3);
         QCOMPARE(schneiden("jpg", AlleVier), QStringList{meldung::NameZuKurz.arg(u"jpg")});
         QVERIFY(meldung::NameZuKurz.arg(u"jpg").startsWith(u"Error: jpg "));
+    }
+
+    void verlustfreiNurAlsJpeg()
+    {
+        quelle("szene1.jpg", 7);
+        const QRect r(32, 16, 64, 48); // on the 16-pixel grid of Qt's 4:2:0
+        QString fehler;
+        const QByteArray ohneNeukodierung =
+            verlustfreiSchneiden(testbilder::lesen(m_quellen + "/szene1.jpg"), {r}, &fehler)
+                .value(0);
+        QVERIFY2(!ohneNeukodierung.isEmpty(), qPrintable(fehler));
+        for (const auto& [format, verlustfrei] : {std::pair{Ausgabeformat::jpg, true},
+                                                  {Ausgabeformat::jpg, false},
+                                                  {Ausgabeformat::png, true}}) {
+            Schnittplan plan(QList<Schnitt>{{u'V', {16, 32, 64, 48}}});
+            plan.ausgabe.format = format;
+            plan.ausgabe.verlustfrei = verlustfrei;
+            const Bildschnitt b = bildSchneidenIn(m_quellen, "szene1.jpg", plan, ausgabe());
+            QCOMPARE(b.dateien.size(), 1);
+            const QByteArray datei = testbilder::lesen(b.dateien[0].pfad);
+            QCOMPARE(datei == ohneNeukodierung, format == Ausgabeformat::jpg && verlustfrei);
+            QCOMPARE(datei.startsWith("\x89PNG"), format == Ausgabeformat::png);
+            QCOMPARE(QImage::fromData(datei).size(), r.size());
+        }
     }
 
     void ausgabeordnerIstDatei()

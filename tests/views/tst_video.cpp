@@ -61,7 +61,8 @@ private slots:
             {"VFR, 2s", "vfr.mp4", "2s", quer},
             {"VFR, 0.5 s", "vfr.mp4", "0.5 s", quer},
             {"VFR, 0,3s", "vfr.mp4", "0,3s", quer},
-            {"Telefon, 90°", "gedreht.mp4", "1", hoch}};
+            {"Telefon, 90°", "gedreht.mp4", "1", hoch},
+            {"MKV, beginnt ohne Keyframe", "mitten.mkv", "25", quer}};
         for (const auto& [name, datei, abstand, groesse] : faelle)
             QTest::newRow(name) << datei << abstand << groesse << QList<int>();
         const QList<std::pair<const char*, QList<int>>> matrizen = {
