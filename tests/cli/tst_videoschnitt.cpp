@@ -188,6 +188,23 @@ private slots:
         QCOMPARE(starten({"--ausgabe", "jpg", "v/b.mp4"}).second.filter(u"Verlustfrei gilt"_qs),
                  QStringList{"b.mp4: Verlustfrei gilt nur für JPEG-Bilder; die Bilder des Videos "
                              "werden neu kodiert"});
+        testbilder::schreiben(m_tmp->path(), u"r.ini"_qs,
+                              rahmen("3") + "[Ausgabe]\r\nFormat=png\r\nVerlustfrei=1\r\n");
+        QVERIFY(
+            starten({"--ausgabe", "png", "v/a.avi"}).second.filter(u"Verlustfrei"_qs).isEmpty());
+        // A view's capture time is the video's creation time plus the frame's; a video that
+        // tells none gives none.
+        auto aufnahme = [&](const QString& datei) {
+            QProcess p;
+            p.start(u"exiftool"_qs,
+                    {u"-s3"_qs, u"-f"_qs, u"-DateTimeOriginal"_qs, u"-SubSecTimeOriginal"_qs,
+                     u"-OffsetTimeOriginal"_qs, pfad(datei)});
+            p.waitForFinished();
+            return zeilen(p.readAllStandardOutput());
+        };
+        QCOMPARE(aufnahme(u"jpg/b_000003_V.jpg"_qs),
+                 (QStringList{"2024:05:17 09:30:00", "100", "+00:00"}));
+        QCOMPARE(aufnahme(u"png/a_000000_V.png"_qs), (QStringList{"-", "-", "-"}));
     }
 
     // SIGINT in the middle of a video: no new frame is started, the views

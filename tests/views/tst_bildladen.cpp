@@ -159,6 +159,9 @@ private slots:
         zeile("BMP behauptet 2³¹ × 2³¹ zu 65535 Bit", "breit.bmp",
               testbilder::testdatei("breit.bmp"), unvollstaendig);
         zeile("JPEG ohne Endmarke", "ende.jpg", jpeg.chopped(2), unvollstaendig);
+        QByteArray flach = bmp; // a height of 0: whole, but no picture
+        qToLittleEndian(qint32(0), flach.data() + 22);
+        zeile("BMP der Höhe 0", "flach.bmp", flach, beschaedigt);
         zeile("BMP halb", "halb.bmp", bmp.left(bmp.size() / 2), unvollstaendig);
         zeile("GIF halb", "halb.gif", gif.left(gif.size() / 2), unvollstaendig);
         zeile("GIF nur die Kennung", "kennung.gif", QByteArray("GIF89a"), unvollstaendig);

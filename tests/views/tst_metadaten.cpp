@@ -349,11 +349,19 @@ private slots:
 
     void rig()
     {
-        // Two pictures, a rectangle with a known lens and three panorama views.
+        // Two pictures, a rectangle and three panorama views.
         const QString ordner = m_tmp->filePath(u"bilder"_qs);
         QDir().mkpath(ordner);
-        for (const char* name : {"a.jpg", "b.jpg"})
-            QFile::copy(quelle(u"panorama.jpg"_qs), QDir(ordner).filePath(QLatin1String(name)));
+        // The rectangle's lens is known in each, and differs: it is no camera's.
+        for (const auto& [name, aufloesung] : {std::pair{"a.jpg", "500"}, {"b.jpg", "600"}}) {
+            const QString datei = QDir(ordner).filePath(QLatin1String(name));
+            QFile::copy(quelle(u"panorama.jpg"_qs), datei);
+            QCOMPARE(QProcess::execute(u"exiftool"_qs, {u"-q"_qs, u"-overwrite_original"_qs,
+                                                        u"-FocalPlaneXResolution="_qs + aufloesung,
+                                                        u"-FocalPlaneYResolution="_qs + aufloesung,
+                                                        u"-FocalPlaneResolutionUnit=cm"_qs, datei}),
+                     0);
+        }
         const frames::Panoramablick vorn{90, 20, 5, false}, links{75.5, -70, 0, false},
             hinten{60, 200, -10, false};
         Schnittplan plan({{u'L', {0, 0, 40, 30}, links, -70},
@@ -376,7 +384,7 @@ private slots:
         for (const QByteArray& zeile : kameras.readAll().split('\n'))
             if (!zeile.isEmpty() && !zeile.startsWith('#'))
                 zeilen.insert(zeile.split(' ').at(0).toInt(), QString(zeile).split(u' '));
-        // The rectangle's lens: 1.9 mm at no focal plane resolution is unknown.
+        // No line for the rectangle.
         QCOMPARE(zeilen.keys(), (QList<int>{1, 3, 4}));
         const std::pair<int, frames::Panoramablick> panoramen[] = {
             {1, links}, {3, vorn}, {4, hinten}};
