@@ -309,6 +309,24 @@ private slots:
         QVERIFY(!testbilder::lesen(b.dateien.at(0).pfad).contains(QByteArrayView("Exif\0\0", 6)));
     }
 
+    // An XMP thumbnail shows the whole picture, not the view; the rest of the XMP stays.
+    void xmpOhneVorschau()
+    {
+        const QString datei = quelle(u"quelle.jpg"_qs);
+        QCOMPARE(QProcess::execute(u"exiftool"_qs,
+                                   {u"-q"_qs, u"-overwrite_original"_qs, datei,
+                                    u"-XMP-xmp:Thumbnails={Format=JPEG,Width=8,Height=8}"_qs}),
+                 0);
+        QVERIFY(exiv2(datei).contains(u"Xmp.xmp.Thumbnails[1]/xmpGImg:width"_qs));
+        Schnittplan plan(VierRechtecke.mid(0, 1));
+        plan.ausgabe.format = Ausgabeformat::jpg;
+        const Bildschnitt b = schneiden(datei, plan);
+        QCOMPARE(b.dateien.size(), 1);
+        const QStringList schluessel = exiv2(b.dateien.at(0).pfad).keys();
+        QVERIFY(schluessel.contains(u"Xmp.dc.title"_qs));
+        QCOMPARE(schluessel.filter(u"Thumbnails"_qs), QStringList());
+    }
+
     // Minutes over a zero denominator: no latitude, while the longitude and the
     // rest still go with the view.
     void breiteOhneNenner()
