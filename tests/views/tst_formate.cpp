@@ -459,6 +459,11 @@ private slots:
             verlustfreiSchneiden(verdorben, {QRect(0, 0, 16, 16)}, &fehler);
         QCOMPARE(oben, verlustfreiSchneiden(jpeg, {QRect(0, 0, 16, 16)}, &fehler));
         QCOMPARE(oben.size(), 1);
+        // Cut off in the next row of blocks, the end marker put back: not read either.
+        const qsizetype scan = jpeg.indexOf("\xFF\xDA");
+        QCOMPARE(verlustfreiSchneiden(jpeg.left(scan + (jpeg.size() - scan) * 3 / 10) + "\xFF\xD9",
+                                      {ecke}, &fehler),
+                 oben);
         // Whole as far as the end marker goes, yet no usable header.
         fehler.clear();
         QVERIFY(verlustfreiSchneiden(jpeg.left(20) + "\xFF\xD9", {ecke}, &fehler).isEmpty());
