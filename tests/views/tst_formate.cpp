@@ -347,6 +347,17 @@ private slots:
         }
     }
 
+    // Half-transparent at 16 bits, stored premultiplied: laid over white as at 8 bits.
+    void teiltransparent16()
+    {
+        const GeladenesBild acht = bildLaden(ablegen("teil.png", daten("teil.png")));
+        const GeladenesBild sechzehn = bildLaden(ablegen("teil16.tif", daten("teil16.tif")));
+        QVERIFY(acht.ok() && sechzehn.ok());
+        const int alpha = qAlpha(QImage::fromData(daten("teil.png")).pixel(0, 8));
+        QVERIFY(alpha > 64 && alpha < 192);
+        QVERIFY(testbilder::abweichung(sechzehn.bild, acht.bild) <= 1);
+    }
+
     void verlustfreiWieJpegtran_data()
     {
         QTest::addColumn<QString>("datei");
