@@ -66,6 +66,7 @@ private slots:
         for (const auto& [name, datei, abstand, groesse] : faelle)
             QTest::newRow(name) << datei << abstand << groesse << QList<int>();
         const QList<std::pair<const char*, QList<int>>> matrizen = {
+            {"nur skaliert", {2, 0, 0, 2}}, // no turn, no mirror
             {"180°", {-1, 0, 0, -1}},         {"270°", {0, -1, 1, 0}},
             {"gespiegelt", {-1, 0, 0, 1}},    {"auf dem Kopf gespiegelt", {1, 0, 0, -1}},
             {"90° gespiegelt", {0, 1, 1, 0}}, {"270° gespiegelt", {0, -1, -1, 0}}};
