@@ -98,11 +98,13 @@ private slots:
         const QImage blatt(pfad(u"blatt.png"_qs));
         QCOMPARE(testbilder::ersterUnterschied(blatt, blattZeichnen(kacheln, v->breite, v->hoehe)),
                  QString());
-        // Margins outside, gaps only between tiles.
-        QCOMPARE(blatt.height() % (v->hoehe + Blattlayout::Namenshoehe + Blattlayout::Abstand),
-                 2 * Blattlayout::Rand - Blattlayout::Abstand);
-        QCOMPARE(blatt.width() % (v->breite + Blattlayout::Abstand),
-                 2 * Blattlayout::Rand - Blattlayout::Abstand);
+        // Margins outside, gaps only between tiles, no empty row.
+        using L = Blattlayout;
+        QCOMPARE(blatt.width() % (v->breite + L::Abstand), 2 * L::Rand - L::Abstand);
+        const int spalten = blatt.width() / (v->breite + L::Abstand);
+        const int zeilen = (3 + spalten - 1) / spalten;
+        QCOMPARE(blatt.height(),
+                 2 * L::Rand + zeilen * (v->hoehe + L::Namenshoehe) + (zeilen - 1) * L::Abstand);
     }
 
     // A picture the frame does not fit and one that cannot be read still get
