@@ -9,6 +9,7 @@
 #include "views/Stapel.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -187,6 +188,30 @@ private slots:
             });
         QCOMPARE(aufrufe, anzahl);
         QCOMPARE(verstoesse, QStringList());
+    }
+
+    // Where the batch decodes only a part of a picture, or none, it writes what a single cut
+    // writes: a panorama stored turned is sampled after it is turned whole, beside a small
+    // rectangle; a view that needs pixels, beside one cut without decoding.
+    void einzelnWieImStapel()
+    {
+        quelle("p.jpg", testbilder::kodieren(testbilder::fotoaehnlich(64, 128, 7), "JPEG", 90));
+        QCOMPARE(QProcess::execute(u"exiftool"_qs, {u"-q"_qs, u"-n"_qs, u"-overwrite_original"_qs,
+                                                    u"-Orientation=6"_qs, m_quellen + "/p.jpg"}),
+                 0);
+        quelle("q.jpg", testbilder::kodieren(testbilder::fotoaehnlich(160, 120, 8), "JPEG", 90));
+        Schnittplan gedreht({{u'R', {0, 0, 16, 16}}, {u'V', {0, 0, 32, 24}, {{90, 0, 0, false}}}});
+        gedreht.vorlage.exif = true;
+        Schnittplan verlustfrei({{u'L', {16, 16, 32, 32}}, {u'R', {5, 7, 20, 20}}});
+        verlustfrei.ausgabe.format = frames::Ausgabeformat::jpg;
+        verlustfrei.ausgabe.verlustfrei = true;
+        for (const auto& [name, plan] : {std::pair{"p.jpg", gedreht}, {"q.jpg", verlustfrei}}) {
+            const QString einzeln = m_tmp->filePath(u"einzeln/"_qs + name);
+            const QString stapel = m_tmp->filePath(u"stapel/"_qs + name);
+            QCOMPARE(bildSchneidenIn(m_quellen, name, plan, einzeln).dateien.size(), 2);
+            stapelSchneidenIn({{m_quellen, name}}, plan, stapel, [](Bildschnitt&&, int, int) {});
+            QCOMPARE(testbilder::ordnerUnterschied(einzeln, stapel), QString());
+        }
     }
 
     void direktWieUeberAnsicht_data()
