@@ -142,12 +142,16 @@ QString Video::Innen::indexBauen(Demuxer& d)
     {
         int64_t pts, dts;
         bool schluessel;
+        // Before the start of an edit list: decoded, for the frames that
+        // refer to it, but never shown.
+        bool verworfen;
     };
     std::vector<Eintrag> pakete; // in decode order
     AVPacket* p = paket.get();
     Demuxer::Paket lage;
     while ((lage = d.naechstesPaket(p)) == Demuxer::Paket::Da) {
-        pakete.push_back({p->pts, p->dts, bool(p->flags & AV_PKT_FLAG_KEY)});
+        pakete.push_back({p->pts, p->dts, bool(p->flags & AV_PKT_FLAG_KEY),
+                          bool(p->flags & AV_PKT_FLAG_DISCARD)});
         av_packet_unref(p);
     }
     // An AVI keeps no presentation times where frames are reordered: then
@@ -162,6 +166,8 @@ QString Video::Innen::indexBauen(Demuxer& d)
     if (e == pakete.end())
         e = pakete.begin();
     for (; e != pakete.end(); ++e) {
+        if (e->verworfen)
+            continue;
         const int64_t zeit = mitPts ? e->pts : e->dts;
         if (zeit == AV_NOPTS_VALUE)
             return GrundBeschaedigt.toString();

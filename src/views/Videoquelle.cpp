@@ -165,7 +165,9 @@ Demuxer::Paket Demuxer::naechstesPaket(AVPacket* paket)
         ++m_gelesen;
         if (paket->flags & AV_PKT_FLAG_CORRUPT)
             return avio_feof(m_format->pb) ? Paket::EndetMitten : Paket::Beschaedigt;
-        if (paket->size > 0 && !(paket->flags & AV_PKT_FLAG_DISCARD))
+        // Packets an edit list leaves out still go to the decoder: later
+        // frames may refer to them. The decoder drops their frames.
+        if (paket->size > 0)
             return Paket::Da;
         av_packet_unref(paket);
     }

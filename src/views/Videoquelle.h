@@ -43,8 +43,9 @@ public:
 
     enum class Paket { Da, Ende, EndetMitten, Beschaedigt };
     // The next packet of the video stream, in decode order. Packets without
-    // data, and those the container marks to be left out, are passed over. A
-    // packet that came short is left in `paket` for its times, but not Da.
+    // data are passed over; those an edit list leaves out come with
+    // AV_PKT_FLAG_DISCARD. A packet that came short is left in `paket` for
+    // its times, but not Da.
     Paket naechstesPaket(AVPacket* paket);
 
 private:
